@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class StatusLine;
+class QWidget;
+
+// The status bar as the rest of the program writes to it: it exists only while it is on,
+// and every writer's text is dropped while it is off.
+class StatusBar : public QObject
+{
+    Q_OBJECT
+public:
+    explicit StatusBar(QWidget* host);
+    ~StatusBar() override;
+
+    bool exists() const { return m_line != nullptr; }
+    StatusLine* line() const { return m_line.get(); }
+
+    void create();
+    void destroy();
+
+    // Simple mode with this text: the common way of writing a hint or a message.
+    void showSimple(const QString& text);
+    // The simple text without changing the mode (menu help, some messages).
+    void setSimpleText(const QString& text);
+    // Four parts with right edges q, 2q, 3q and the rest, for a window innerWidth pixels wide.
+    void showParts(int innerWidth, const QString& file, const QString& dim, const QString& size);
+
+Q_SIGNALS:
+    void created();
+    void removed();
+
+private:
+    QWidget* m_host;
+    std::unique_ptr<StatusLine> m_line;
+};

@@ -1,0 +1,110 @@
+#include "layout/PaneLayout.h"
+
+void PaneLayout::setPositions(int isaLeft, int isbLeft)
+{
+    m_isaLeft = isaLeft;
+    m_isbLeft = isbLeft;
+}
+
+PaneLayout PaneLayout::fromStored(int isaLeft, int isbLeft, int windowWidth)
+{
+    if (isaLeft < MinPane)
+        isaLeft = MinPane;
+    if (windowWidth - MinPane < isbLeft)
+        isbLeft = windowWidth - MinPane;
+    if (isaLeft >= isbLeft) {
+        isaLeft = MinPane;
+        isbLeft = windowWidth - MinPane;
+    }
+    if (isbLeft - isaLeft <= MinPane) {
+        isaLeft -= MinPane / 2;
+        isbLeft += MinPane / 2;
+    }
+    return PaneLayout(isaLeft, isbLeft);
+}
+
+void PaneLayout::normalise(int windowWidth)
+{
+    if (m_isaLeft < MinPane)
+        m_isaLeft = MinPane;
+    if (windowWidth - MinPane < m_isbLeft)
+        m_isbLeft = windowWidth - MinPane;
+    if (m_isaLeft >= m_isbLeft) {
+        m_isaLeft = MinPane;
+        m_isbLeft = windowWidth - MinPane;
+    }
+}
+
+PaneRects PaneLayout::sizeControls(const LayoutInput& in)
+{
+    const int w = in.windowWidth;
+    normalise(w);
+    // A window narrower than two panes can still leave a bar at or below zero; keep the
+    // ratios finite so the next resize does not divide by zero.
+    m_isaRatio = m_isaLeft != 0 ? float(w) / float(m_isaLeft) : 0.0f;
+    m_isbRatio = m_isbLeft != 0 ? float(w) / float(m_isbLeft) : 0.0f;
+
+    PaneRects r;
+    const int titleTop = in.toolbarVisible ? in.toolbarHeight : 0;
+    r.titleStrip = {0, titleTop, w, TitleHeight};
+    r.countLabel = {in.countLabelLeft, 0, w - in.countLabelLeft, TitleHeight};
+
+    const int top = titleTop + TitleHeight;
+    int height = in.innerHeight - top;
+    if (in.statusBarOn)
+        height -= StatusBarRoom;
+
+    int left = 0;
+    int width = 0;
+    if (in.treeVisible && in.previewVisible) {
+        left = m_isaLeft + 40;
+        width = m_isbLeft - m_isaLeft - 40;
+    } else if (in.treeVisible) {
+        left = m_isaLeft + 40;
+        width = w - (m_isaLeft + 160);
+    } else if (in.previewVisible) {
+        width = m_isbLeft;
+    } else {
+        width = w - 100;
+    }
+
+    r.list = {left, top, width, height};
+    r.tree = {0, top + 20, m_isaLeft, height - 20};
+    r.preview = {m_isbLeft + 40, top, w - (m_isbLeft + 160), height - 20};
+    r.isa = {m_isaLeft, top - 70, BarWidth, height + 60};
+    r.isb = {m_isbLeft, top - 70, BarWidth, height + 60};
+    r.thumbBase = {left, top + 20, width - 10, height - 40};
+
+    const int baseWidth = r.thumbBase.width;
+    const int baseHeight = r.thumbBase.height;
+    // The bar lies over the surface's right edge; the surface is as wide as the base
+    // less the bar's width counted in centimetres, as the base measures it.
+    r.thumbScrollBar = {baseWidth - 280, 0, ThumbScrollBarWidth, baseHeight - 70};
+    r.thumbSurfaceWidth = baseWidth - double(ThumbScrollBarWidth) / Twips::PerCentimetre;
+    return r;
+}
+
+void PaneLayout::windowResized(int windowWidth)
+{
+    normalise(windowWidth);
+    if (m_isbLeft - m_isaLeft <= MinPane) {
+        m_isaLeft -= MinPane / 2;
+        m_isbLeft += MinPane / 2;
+    }
+    if (m_isaRatio != 0.0f)
+        m_isaLeft = int(Twips::roundHalfEven(float(windowWidth) / m_isaRatio));
+    if (m_isbRatio != 0.0f)
+        m_isbLeft = int(Twips::roundHalfEven(float(windowWidth) / m_isbRatio));
+}
+
+void PaneLayout::beforeTreeToggle()
+{
+    if (m_isbLeft < m_isaLeft + MinPane)
+        m_isbLeft = m_isaLeft + MinPane;
+}
+
+void PaneLayout::beforePreviewToggle()
+{
+    if (m_isbLeft - MinPane < m_isaLeft)
+        m_isaLeft = m_isbLeft - MinPane;
+}

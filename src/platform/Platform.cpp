@@ -1,0 +1,33 @@
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include "platform/FileSystemFolderModel.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/QtPlatformServices.h"
+
+Platform::Platform() = default;
+Platform::Platform(Platform&&) noexcept = default;
+Platform& Platform::operator=(Platform&&) noexcept = default;
+Platform::~Platform() = default;
+
+Platform Platform::createReal(const QString& settingsPath)
+{
+    Platform p;
+    p.settings = std::make_unique<IniSettingsStore>(settingsPath);
+    p.messages = std::make_unique<QtMessageBoxes>();
+    p.cursor = std::make_unique<QtCursorSource>();
+    p.folders = std::make_unique<FileSystemFolderModel>();
+    p.popups = std::make_unique<QtPopupMenus>();
+    return p;
+}
+
+QString Platform::defaultSettingsPath()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // A relative XDG_CONFIG_HOME is invalid by the base-directory rules and is ignored.
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/Vadro/Vadro.conf");
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class CursorSource;
+class FolderModel;
+class MessageBoxes;
+class PopupMenus;
+class SettingsStore;
+
+// Every desktop service the program uses, handed in at start-up. Tests build one of fakes.
+struct Platform
+{
+    Platform();
+    Platform(Platform&&) noexcept;
+    Platform& operator=(Platform&&) noexcept;
+    ~Platform();
+
+    std::unique_ptr<SettingsStore> settings;
+    std::unique_ptr<MessageBoxes> messages;
+    std::unique_ptr<CursorSource> cursor;
+    std::unique_ptr<FolderModel> folders;
+    std::unique_ptr<PopupMenus> popups;
+
+    // The real services; the settings file at settingsPath.
+    static Platform createReal(const QString& settingsPath);
+    // $XDG_CONFIG_HOME/Vadro/Vadro.conf, or ~/.config/Vadro/Vadro.conf.
+    static QString defaultSettingsPath();
+};

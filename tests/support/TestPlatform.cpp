@@ -1,0 +1,65 @@
+#include "TestPlatform.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMenu>
+#include <QTest>
+
+#include "app/MainWindow.h"
+#include "app/Resources.h"
+#include "app/StartupSequence.h"
+#include "platform/FileSystemFolderModel.h"
+#include "platform/IniSettingsStore.h"
+
+namespace {
+
+QAction* findItem(QMenu* menu, const QString& name)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() == name)
+            return action;
+        if (QMenu* sub = action->menu()) {
+            if (QAction* found = findItem(sub, name))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+QAction* FakePopupMenus::exec(QMenu* menu, const QPoint& globalPosition)
+{
+    opened.append(menu->objectName());
+    lastPosition = globalPosition;
+    QAction* chosen = answer.isEmpty() ? nullptr : findItem(menu, answer);
+    if (chosen)
+        chosen->trigger();
+    return chosen;
+}
+
+TestPlatform::TestPlatform(const QString& settingsPath)
+{
+    loadVadroResources();
+    platform.settings = std::make_unique<IniSettingsStore>(settingsPath);
+    auto m = std::make_unique<FakeMessageBoxes>();
+    messages = m.get();
+    platform.messages = std::move(m);
+    auto c = std::make_unique<FakeCursor>();
+    cursor = c.get();
+    platform.cursor = std::move(c);
+    auto p = std::make_unique<FakePopupMenus>();
+    popups = p.get();
+    platform.popups = std::move(p);
+    platform.folders = std::make_unique<FileSystemFolderModel>();
+}
+
+std::unique_ptr<StartupSequence> startVadro(TestPlatform& test, const QString& folderArgument)
+{
+    auto startup = std::make_unique<StartupSequence>(test.platform, folderArgument);
+    startup->run();
+    if (!QTest::qWaitForWindowExposed(startup->mainWindow()))
+        qWarning("the main window was not exposed");
+    QCoreApplication::processEvents();
+    return startup;
+}

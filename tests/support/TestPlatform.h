@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+#include "platform/CursorSource.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Platform.h"
+#include "platform/PopupMenus.h"
+
+class MainWindow;
+class StartupSequence;
+
+// Message boxes that record what was shown and return at once.
+class FakeMessageBoxes : public MessageBoxes
+{
+public:
+    struct Shown
+    {
+        QString title;
+        QString text;
+        Icon icon;
+    };
+    void show(QWidget*, const QString& title, const QString& text, Icon icon) override
+    {
+        shown.append({title, text, icon});
+    }
+    QVector<Shown> shown;
+};
+
+// A pointer that stands where the test puts it.
+class FakeCursor : public CursorSource
+{
+public:
+    QPoint globalPosition() const override { return position; }
+    QPoint position;
+};
+
+// Pop-up menus that record which menu opened and pick the item named by the test.
+class FakePopupMenus : public PopupMenus
+{
+public:
+    QAction* exec(QMenu* menu, const QPoint& globalPosition) override;
+
+    QStringList opened;     // object names of the menus, in order
+    QString answer;         // object name of the item to choose; empty dismisses the menu
+    QPoint lastPosition;
+};
+
+// The real settings store on a file of the test's own, the real folder model, fakes for
+// everything that would touch the desktop.
+struct TestPlatform
+{
+    explicit TestPlatform(const QString& settingsPath);
+
+    Platform platform;
+    FakeMessageBoxes* messages;
+    FakeCursor* cursor;
+    FakePopupMenus* popups;
+};
+
+// Runs the start-up sequence at once, without the splash's timer, and waits until the
+// main window is shown and the tree's first report has been delivered.
+std::unique_ptr<StartupSequence> startVadro(TestPlatform& test, const QString& folderArgument = {});

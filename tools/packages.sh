@@ -1,0 +1,30 @@
+# Installs the Debian packages named in its arguments that are not installed yet.
+# Sourced by ./run and ./test; a second run finds everything present and returns at once.
+vadro_install_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+            missing+=("$pkg")
+        fi
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# What building needs.
+VADRO_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
+    libgl-dev libfontconfig-dev)
+# What the program needs at run time: image plugins, the MIME database, icons, fonts.
+VADRO_RUNTIME_PACKAGES=(libqt6svg6 qt6-image-formats-plugins shared-mime-info adwaita-icon-theme
+    hicolor-icon-theme fonts-dejavu-core fonts-liberation2)
+# What the tests and the checks need besides.
+VADRO_TEST_PACKAGES=(clang-format)
+# A display of its own for machines without one.
+VADRO_DISPLAY_PACKAGES=(xvfb xauth)
