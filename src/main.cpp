@@ -19,17 +19,18 @@ int main(int argc, char* argv[])
     parser.setApplicationDescription(QStringLiteral("Preview tiled images."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Folder to open for this run."),
+    parser.addPositionalArgument(QStringLiteral("folder"),
+                                 QStringLiteral("Folder to open for this run."),
                                  QStringLiteral("[FOLDER]"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save a picture of the main window and quit."),
-                                        QStringLiteral("file"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"), QStringLiteral("Save a picture of the main window and quit."),
+        QStringLiteral("file"));
     parser.addOption(screenshot);
     parser.process(app);
 
     const QStringList arguments = parser.positionalArguments();
-    const QString folder =
-        StartupSequence::folderFromArgument(arguments.isEmpty() ? QString() : arguments.constFirst());
+    const QString folder = StartupSequence::folderFromArgument(
+        arguments.isEmpty() ? QString() : arguments.constFirst());
 
     Platform platform = Platform::createReal(Platform::defaultSettingsPath());
     StartupSequence startup(platform, folder);

@@ -37,7 +37,8 @@ void TestCommands::keys_data()
     QTest::newRow("F9") << int(Qt::Key_F9) << 0 << int(Command::ViewDetails);
     QTest::newRow("F1 opens help") << int(Qt::Key_F1) << 0 << int(Command::HelpContents);
     QTest::newRow("Ctrl+T") << int(Qt::Key_T) << ctrl << int(Command::ToggleToolbar);
-    QTest::newRow("Ctrl+Shift+T") << int(Qt::Key_T) << (ctrl | shift) << int(Command::ToggleToolbar);
+    QTest::newRow("Ctrl+Shift+T") << int(Qt::Key_T) << (ctrl | shift)
+                                  << int(Command::ToggleToolbar);
     QTest::newRow("T alone") << int(Qt::Key_T) << 0 << none;
     QTest::newRow("Alt+T") << int(Qt::Key_T) << alt << none;
     QTest::newRow("Alt+X") << int(Qt::Key_X) << alt << int(Command::Exit);
@@ -68,19 +69,28 @@ void TestCommands::menuHelp_data()
 {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("text");
-    QTest::newRow("open") << "&Open             Ctl+ O" << "Browse for files";
-    QTest::newRow("exit") << "Exit                Alt+ X" << "Exit the program";
+    QTest::newRow("open") << "&Open             Ctl+ O"
+                          << "Browse for files";
+    QTest::newRow("exit") << "Exit                Alt+ X"
+                          << "Exit the program";
     QTest::newRow("small icons") << "Small Icons          F7"
                                  << "Use Small icons for the Listview's contents";
     QTest::newRow("toolbox") << "Toolbox         F2"
                              << "With the Toolbox, you can test Fonts for use in the Internet";
-    QTest::newRow("web") << "Web page       Ctl+ I" << "Visit The image Vadro's Web page";
-    QTest::newRow("by size") << "By Size" << "Arrange the Listview's contents by Size";
-    QTest::newRow("submenu itself") << "Arrange Icons" << "";
-    QTest::newRow("blanks matter") << "&Open Ctl+ O" << "";
-    QTest::newRow("case matters") << "about" << "";
-    QTest::newRow("pop-up caption") << "Hide Preview" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("web") << "Web page       Ctl+ I"
+                         << "Visit The image Vadro's Web page";
+    QTest::newRow("by size") << "By Size"
+                             << "Arrange the Listview's contents by Size";
+    QTest::newRow("submenu itself") << "Arrange Icons"
+                                    << "";
+    QTest::newRow("blanks matter") << "&Open Ctl+ O"
+                                   << "";
+    QTest::newRow("case matters") << "about"
+                                  << "";
+    QTest::newRow("pop-up caption") << "Hide Preview"
+                                    << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestCommands::menuHelp()

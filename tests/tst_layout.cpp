@@ -299,8 +299,8 @@ void TestLayout::geometryBackOnScreen_data()
     QTest::addColumn<QRect>("want");
     const QRect primary(0, 0, 1920, 1080);
     QTest::newRow("on screen") << QRect(67, 67, 433, 433) << QRect(67, 67, 433, 433);
-    QTest::newRow("partly on the second screen") << QRect(3800, 100, 433, 433)
-                                                 << QRect(3800, 100, 433, 433);
+    QTest::newRow("partly on the second screen")
+        << QRect(3800, 100, 433, 433) << QRect(3800, 100, 433, 433);
     QTest::newRow("far right") << QRect(9000, 67, 433, 433) << QRect(0, 0, 433, 433);
     QTest::newRow("far up, too big") << QRect(100, -5000, 4000, 3000) << QRect(0, 0, 1920, 1080);
 }

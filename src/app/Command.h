@@ -1,7 +1,8 @@
 #pragma once
 
 // Every command of the main window, whichever menu item, toolbar button or key runs it.
-enum class Command {
+enum class Command
+{
     Open,
     Wallpaper,
     Exit,

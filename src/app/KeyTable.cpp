@@ -2,7 +2,12 @@
 
 namespace {
 
-enum class Needs { Any, Ctrl, Alt };
+enum class Needs
+{
+    Any,
+    Ctrl,
+    Alt
+};
 
 struct KeyEntry
 {

@@ -31,7 +31,14 @@ QString displayText(const QString& caption)
 // One line of a menu description: an item, a separator, or the start and end of a submenu.
 struct MainMenus::Entry
 {
-    enum Kind { Item, Check, Separator, SubmenuBegin, SubmenuEnd } kind;
+    enum Kind
+    {
+        Item,
+        Check,
+        Separator,
+        SubmenuBegin,
+        SubmenuEnd
+    } kind;
     const char* name;
     const char* caption;
     Command command;
@@ -127,8 +134,10 @@ MainMenus::MainMenus(QMenuBar* menuBar, QWidget* owner) : QObject(owner)
     }
 
     const TopMenu popups[] = {
-        {"mnuPv", "Pv", hidePv, 1},   {"mnuTb", "Tb", hideTb, 1},
-        {"mnuTv", "Tv", hideTv, 1},   {"mnuWall", "Wall", wall, 1},
+        {"mnuPv", "Pv", hidePv, 1},
+        {"mnuTb", "Tb", hideTb, 1},
+        {"mnuTv", "Tv", hideTv, 1},
+        {"mnuWall", "Wall", wall, 1},
         {"mnuLv", "Lv", list, int(std::size(list))},
     };
     for (int i = 0; i < 5; ++i) {
@@ -256,7 +265,8 @@ void MainMenus::buildToolbar(QWidget* owner)
             m_viewButtons->addAction(action);
         }
         const Command command = b.command;
-        connect(action, &QAction::triggered, this, [this, command] { Q_EMIT commandRequested(command); });
+        connect(action, &QAction::triggered, this,
+                [this, command] { Q_EMIT commandRequested(command); });
         m_actions.insert(action->objectName(), action);
     }
 }

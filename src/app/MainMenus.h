@@ -20,7 +20,14 @@ class MainMenus : public QObject
 {
     Q_OBJECT
 public:
-    enum class Popup { Preview, Toolbar, Tree, Wallpaper, List };
+    enum class Popup
+    {
+        Preview,
+        Toolbar,
+        Tree,
+        Wallpaper,
+        List
+    };
 
     MainMenus(QMenuBar* menuBar, QWidget* owner);
 

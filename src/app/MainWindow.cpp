@@ -8,11 +8,11 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
+#include "app/Browser.h"
 #include "app/HoverHint.h"
 #include "app/KeyPreview.h"
 #include "app/MainMenus.h"
@@ -22,11 +22,15 @@
 #include "app/StatusLine.h"
 #include "app/TitleStrip.h"
 #include "layout/SplitterController.h"
+#include "listing/FileList.h"
+#include "listing/FileListModel.h"
 #include "listing/FileListView.h"
 #include "listing/FolderTree.h"
+#include "listing/ViewModes.h"
 #include "platform/Platform.h"
 #include "platform/PopupMenus.h"
 #include "platform/SettingsStore.h"
+#include "preview/CurrentImage.h"
 #include "thumbs/ThumbnailBase.h"
 
 const QString MainWindow::Title = QStringLiteral("Vadro");
@@ -54,11 +58,6 @@ void MainWindow::buildPanes()
     m_list = new FileListView(m_surface);
     m_thumbs = new ThumbnailBase(m_surface);
     m_thumbs->hide();
-    m_previewImage = new QLabel(m_surface);
-    m_previewImage->setObjectName(QStringLiteral("Primg"));
-    m_previewImage->setFrameShape(QFrame::Box);
-    m_previewImage->setScaledContents(true);
-    m_previewImage->hide();
     m_status = new StatusBar(m_surface);
     m_countLabelLeft = m_title->countLabelLeftTwips();
 
@@ -70,12 +69,15 @@ void MainWindow::buildPanes()
     m_splitters = new SplitterController(m_surface, m_layout, std::move(host));
 
     HoverHint::Probe probe;
-    probe.hasCurrentImage = [] { return false; };
+    probe.hasCurrentImage = [this] { return m_browser->current().isSet(); };
     probe.itemCount = [this] { return m_list->model()->rowCount(); };
     probe.listRect = [this] { return m_rects.list.toPixels(); };
     probe.mapFromGlobal = [this](const QPoint& p) { return m_surface->mapFromGlobal(p); };
     m_hint = new HoverHint(*m_status, *m_platform.cursor, std::move(probe), this);
 
+    m_modes = new ViewModes(
+        *m_menus, *m_list, *m_thumbs, [this] { return m_rects.list.width; }, this);
+    m_browser = new Browser(*this, m_platform, m_settings);
     m_keys = new KeyPreview(this, [this](Command c) { run(c); });
     // The window may not be narrower than 3100 twips; the frame's share is taken off later.
     setMinimumWidth((PaneLayout::MinWindowWidth + Twips::PerPixel - 1) / Twips::PerPixel);
@@ -86,10 +88,11 @@ void MainWindow::connectParts()
     connect(m_menus, &MainMenus::commandRequested, this, &MainWindow::run);
     connect(m_menus, &MainMenus::menuHelpChanged, m_status, &StatusBar::setSimpleText);
     connect(m_surface, &MainSurface::resized, this, &MainWindow::windowResized);
-    connect(m_tree, &FolderTree::folderChanged, this, &MainWindow::treeFolderChanged);
+    connect(m_tree, &FolderTree::folderChanged, m_browser, &Browser::treeFolderChanged);
 
     auto popupAt = [this](MainMenus::Popup which) {
-        return [this, which](const QPoint& at) { m_platform.popups->exec(m_menus->popup(which), at); };
+        return
+            [this, which](const QPoint& at) { m_platform.popups->exec(m_menus->popup(which), at); };
     };
     connect(m_surface, &MainSurface::rightPressed, this, popupAt(MainMenus::Popup::Preview));
     connect(m_tree, &FolderTree::rightPressed, this, popupAt(MainMenus::Popup::Tree));
@@ -98,42 +101,86 @@ void MainWindow::connectParts()
     m_menus->toolbar()->setContextMenuPolicy(Qt::PreventContextMenu);
     m_menus->toolbar()->installEventFilter(this);
 
-    m_platform.settings->setProblemSink([this](const QString& message) { reportSettingsProblem(message); });
+    m_platform.settings->setProblemSink(
+        [this](const QString& message) { reportSettingsProblem(message); });
 }
 
 void MainWindow::reportSettingsProblem(const QString& message)
 {
-    // After the first listing, which empties the line, so the message is seen.
-    QTimer::singleShot(0, this, [this, message] { m_status->showSimple(message); });
+    // Before the window shows, the message waits for the first listing, which empties the line.
+    if (isVisible())
+        m_status->showSimple(message);
+    else
+        m_pendingProblems.append(message);
 }
 
 void MainWindow::run(Command command)
 {
     switch (command) {
-    case Command::Open: fileOpen(); break;
-    case Command::Wallpaper: setWallpaper(); break;
-    case Command::Exit: close(); break;
-    case Command::ToggleToolbar: toggleToolbar(); break;
-    case Command::ToggleStatusBar: toggleStatusBar(); break;
-    case Command::ToggleTree: toggleTree(); break;
-    case Command::TogglePreview: togglePreview(); break;
+    case Command::Open:
+        m_browser->fileOpen();
+        break;
+    case Command::Wallpaper:
+        setWallpaper();
+        break;
+    case Command::Exit:
+        close();
+        break;
+    case Command::ToggleToolbar:
+        toggleToolbar();
+        break;
+    case Command::ToggleStatusBar:
+        toggleStatusBar();
+        break;
+    case Command::ToggleTree:
+        toggleTree();
+        break;
+    case Command::TogglePreview:
+        togglePreview();
+        break;
     case Command::ViewThumbnails:
     case Command::ViewLargeIcons:
     case Command::ViewSmallIcons:
     case Command::ViewList:
-    case Command::ViewDetails: switchViewMode(viewModeIndex(command)); break;
-    case Command::SortByName: sortByKey(0); break;
-    case Command::SortBySize: sortByKey(1); break;
-    case Command::SortByType: sortByKey(2); break;
-    case Command::SortAscending: sortOrder(true); break;
-    case Command::SortDescending: sortOrder(false); break;
-    case Command::Refresh: refresh(); break;
-    case Command::Toolbox: showToolbox(); break;
-    case Command::Options: showOptions(true); break;
-    case Command::OptionsModeless: showOptions(false); break;
-    case Command::HelpContents: helpContents(); break;
-    case Command::WebPage: webPage(); break;
-    case Command::About: showAbout(); break;
+    case Command::ViewDetails:
+        m_modes->switchTo(viewModeIndex(command));
+        break;
+    case Command::SortByName:
+        m_modes->sortByMenu(0);
+        break;
+    case Command::SortBySize:
+        m_modes->sortByMenu(1);
+        break;
+    case Command::SortByType:
+        m_modes->sortByMenu(2);
+        break;
+    case Command::SortAscending:
+        m_modes->sortOrder(false);
+        break;
+    case Command::SortDescending:
+        m_modes->sortOrder(true);
+        break;
+    case Command::Refresh:
+        m_browser->refresh();
+        break;
+    case Command::Toolbox:
+        showToolbox();
+        break;
+    case Command::Options:
+        showOptions(true);
+        break;
+    case Command::OptionsModeless:
+        showOptions(false);
+        break;
+    case Command::HelpContents:
+        helpContents();
+        break;
+    case Command::WebPage:
+        webPage();
+        break;
+    case Command::About:
+        showAbout();
+        break;
     }
 }
 
@@ -216,8 +263,8 @@ void MainWindow::applyGeometry(const WindowGeometry& geometry)
     for (const QScreen* screen : QGuiApplication::screens())
         screens.append(screen->availableGeometry());
     const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect outer = WindowGeometry::keptOnScreens(m_geometry.toPixels(), screens,
-                                                      primary ? primary->availableGeometry() : QRect());
+    const QRect outer = WindowGeometry::keptOnScreens(
+        m_geometry.toPixels(), screens, primary ? primary->availableGeometry() : QRect());
     m_geometry.sync(outer);
     move(outer.topLeft());
     resize(outer.size() - m_frameExtra);
@@ -259,7 +306,11 @@ void MainWindow::learnFrame()
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    QTimer::singleShot(0, this, &MainWindow::learnFrame);
+    QTimer::singleShot(0, this, [this] {
+        learnFrame();
+        for (const QString& message : std::exchange(m_pendingProblems, {}))
+            m_status->showSimple(message);
+    });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -329,7 +380,9 @@ void MainWindow::sizeControls()
 
 QString MainWindow::currentFolder() const
 {
-    return m_tree->selectedPath();
+    // The listed folder, also when the tree cannot show it; the tree's before any listing.
+    const QString listed = m_browser->files().path();
+    return listed.isEmpty() ? m_tree->selectedPath() : listed;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -8,29 +8,22 @@
 #include "app/WindowGeometry.h"
 #include "layout/PaneLayout.h"
 #include "listing/TypeFilter.h"
+#include "preview/TiledViewRect.h"
 
+class Browser;
 class FileListView;
 class FolderTree;
 class HoverHint;
 class KeyPreview;
 class MainMenus;
 class MainSurface;
-class QLabel;
 class Settings;
 class SplitterController;
 class StatusBar;
 class ThumbnailBase;
 class TitleStrip;
+class ViewModes;
 struct Platform;
-
-// The tiled view's outer rectangle in twips, as the settings keep it.
-struct TiledViewRect
-{
-    int left = 1000;
-    int top = 1000;
-    int width = 6500;
-    int height = 6500;
-};
 
 // The main window: a menu bar over one surface that holds every pane. It composes the
 // panes, routes commands and runs the layout pass; the work itself lives in the parts.
@@ -52,7 +45,8 @@ public:
     StatusBar& statusBar() const { return *m_status; }
     HoverHint& hoverHint() const { return *m_hint; }
     SplitterController& splitters() const { return *m_splitters; }
-    QLabel& previewImage() const { return *m_previewImage; }
+    ViewModes& viewModes() const { return *m_modes; }
+    Browser& browser() const { return *m_browser; }
     PaneLayout& paneLayout() { return m_layout; }
     const PaneRects& lastLayout() const { return m_rects; }
     TypeFilter& typeFilter() { return m_types; }
@@ -106,18 +100,12 @@ private:
     void togglePreview();
 
     // Commands whose work lives in other parts; connected as those parts arrive.
-    void fileOpen() {}
     void setWallpaper() {}
-    void switchViewMode(int) {}
-    void sortByKey(int) {}
-    void sortOrder(bool) {}
-    void refresh() {}
     void showToolbox() {}
     void showOptions(bool) {}
     void helpContents() {}
     void webPage() {}
     void showAbout() {}
-    void treeFolderChanged() {}
 
     Platform& m_platform;
     Settings& m_settings;
@@ -130,6 +118,7 @@ private:
     bool m_frameKnown = false;
     bool m_previewOn = true;
     int m_countLabelLeft = 0;
+    QStringList m_pendingProblems;
 
     MainSurface* m_surface = nullptr;
     MainMenus* m_menus = nullptr;
@@ -137,7 +126,8 @@ private:
     FolderTree* m_tree = nullptr;
     FileListView* m_list = nullptr;
     ThumbnailBase* m_thumbs = nullptr;
-    QLabel* m_previewImage = nullptr;
+    ViewModes* m_modes = nullptr;
+    Browser* m_browser = nullptr;
     StatusBar* m_status = nullptr;
     HoverHint* m_hint = nullptr;
     SplitterController* m_splitters = nullptr;

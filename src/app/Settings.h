@@ -78,8 +78,8 @@ public:
     static std::optional<int> toInteger(const QString& text, int min, int max);
     // The leading numeric part ("3abc" -> 3, "2.5" -> 2.5, "abc" -> 0), as a basic VAL reads it.
     static double numericPrefix(const QString& text);
-    static QString fromBool(bool value);          // "True" / "False"
-    static QString fromSingle(float value);       // shortest text: "1000", "1234.5", "-3"
+    static QString fromBool(bool value);    // "True" / "False"
+    static QString fromSingle(float value); // shortest text: "1000", "1234.5", "-3"
     static QString fromInteger(int value);
 
 private:

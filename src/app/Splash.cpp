@@ -8,7 +8,8 @@
 #include "layout/Twips.h"
 
 Splash::Splash()
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint), m_art(QStringLiteral(":/splash.png")),
+    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint),
+      m_art(QStringLiteral(":/splash.png")),
       m_progress(new QLabel(QStringLiteral("Loading .."), this))
 {
     setObjectName(QStringLiteral("Splash"));
@@ -25,11 +26,13 @@ Splash::Splash()
     bold.setBold(true);
     title->setFont(bold);
     title->setStyleSheet(QStringLiteral("color: #0000c0; background: transparent"));
-    title->setGeometry(Twips::toPixels(1068), Twips::toPixels(450), Twips::toPixels(1800), Twips::toPixels(300));
+    title->setGeometry(Twips::toPixels(1068), Twips::toPixels(450), Twips::toPixels(1800),
+                       Twips::toPixels(300));
 
     auto* version = new QLabel(QStringLiteral("v 2.0"), this);
     version->setStyleSheet(QStringLiteral("color: #d00000; background: transparent"));
-    version->setGeometry(Twips::toPixels(1068), Twips::toPixels(760), Twips::toPixels(1000), Twips::toPixels(300));
+    version->setGeometry(Twips::toPixels(1068), Twips::toPixels(760), Twips::toPixels(1000),
+                         Twips::toPixels(300));
 
     m_progress->setObjectName(QStringLiteral("Label3"));
     m_progress->setStyleSheet(QStringLiteral("color: black; background: transparent"));

@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QTimer>
 
+#include "app/Browser.h"
 #include "app/MainMenus.h"
 #include "app/MainWindow.h"
 #include "app/Settings.h"
 #include "app/Splash.h"
 #include "app/TitleStrip.h"
+#include "listing/FileList.h"
 #include "listing/FileListView.h"
 #include "listing/FolderTree.h"
 #include "platform/Platform.h"
@@ -74,6 +76,7 @@ void StartupSequence::run()
     progress(4);
 
     main.applyPaneVisibility();
+    main.browser().files().setPattern(main.typeFilter().filePattern());
     progress(5);
 
     main.fileList().createColumns(main.paneLayout().initialColumnWidth());

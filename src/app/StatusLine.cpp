@@ -64,7 +64,8 @@ QSize StatusLine::sizeHint() const
 void StatusLine::resizeEvent(QResizeEvent*)
 {
     const QSize grip = m_grip->sizeHint();
-    m_grip->setGeometry(width() - grip.width(), height() - grip.height(), grip.width(), grip.height());
+    m_grip->setGeometry(width() - grip.width(), height() - grip.height(), grip.width(),
+                        grip.height());
 }
 
 void StatusLine::paintEvent(QPaintEvent*)

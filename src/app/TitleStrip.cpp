@@ -6,8 +6,8 @@
 #include "layout/PaneLayout.h"
 
 TitleStrip::TitleStrip(QWidget* parent)
-    : QWidget(parent), m_types(new QLabel(this)), m_count(new QLabel(QStringLiteral("Images :"), this)),
-      m_progress(new QProgressBar(this))
+    : QWidget(parent), m_types(new QLabel(this)),
+      m_count(new QLabel(QStringLiteral("Images :"), this)), m_progress(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("picTitles"));
     m_types->setObjectName(QStringLiteral("lblTypes"));

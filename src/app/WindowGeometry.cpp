@@ -29,8 +29,8 @@ WindowGeometry::WindowGeometry(double left, double top, double width, double hei
 
 QRect WindowGeometry::toPixels() const
 {
-    return QRect(Twips::toPixels(m_left), Twips::toPixels(m_top), std::max(1, Twips::toPixels(m_width)),
-                 std::max(1, Twips::toPixels(m_height)));
+    return QRect(Twips::toPixels(m_left), Twips::toPixels(m_top),
+                 std::max(1, Twips::toPixels(m_width)), std::max(1, Twips::toPixels(m_height)));
 }
 
 void WindowGeometry::sync(const QRect& outerPixels)
@@ -41,7 +41,8 @@ void WindowGeometry::sync(const QRect& outerPixels)
     syncSide(m_height, outerPixels.height());
 }
 
-QRect WindowGeometry::keptOnScreens(const QRect& outer, const QList<QRect>& screens, const QRect& primary)
+QRect WindowGeometry::keptOnScreens(const QRect& outer, const QList<QRect>& screens,
+                                    const QRect& primary)
 {
     for (const QRect& screen : screens) {
         if (screen.intersects(outer))

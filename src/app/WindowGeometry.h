@@ -25,7 +25,8 @@ public:
 
     // A rectangle lying wholly outside every screen is moved onto the primary one (and
     // shrunk to fit it); one that shows anywhere is left alone.
-    static QRect keptOnScreens(const QRect& outer, const QList<QRect>& screens, const QRect& primary);
+    static QRect keptOnScreens(const QRect& outer, const QList<QRect>& screens,
+                               const QRect& primary);
 
 private:
     double m_left = 0;

@@ -27,7 +27,7 @@ struct PaneRects
     TwipRect isa;
     TwipRect isb;
     TwipRect thumbBase;
-    TwipRect thumbScrollBar; // inside the base
+    TwipRect thumbScrollBar;      // inside the base
     double thumbSurfaceWidth = 0; // inside the base, twips
 };
 
@@ -35,7 +35,7 @@ struct PaneRects
 class PaneLayout
 {
 public:
-    static constexpr int MinPane = 1000;       // least room beside each splitter
+    static constexpr int MinPane = 1000; // least room beside each splitter
     static constexpr int BarWidth = 90;
     static constexpr int TitleHeight = 280;
     static constexpr int StatusBarRoom = 300;

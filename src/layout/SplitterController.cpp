@@ -23,7 +23,8 @@ QWidget* makeStrip(QWidget* parent, const char* name)
 
 SplitterController::SplitterController(QWidget* surface, PaneLayout& layout, Host host)
     : QObject(surface), m_layout(layout), m_host(std::move(host)), m_isa(new SplitterBar(surface)),
-      m_isb(new SplitterBar(surface)), m_psa(makeStrip(surface, "Psa")), m_psb(makeStrip(surface, "Psb"))
+      m_isb(new SplitterBar(surface)), m_psa(makeStrip(surface, "Psa")),
+      m_psb(makeStrip(surface, "Psb"))
 {
     m_isa->setObjectName(QStringLiteral("Isa"));
     m_isb->setObjectName(QStringLiteral("Isb"));
@@ -68,8 +69,10 @@ void SplitterController::release(bool first)
 {
     // Without a move the strip still stands on the bar, so the positions stay as they were.
     const SplitterDrag::Positions p =
-        first ? SplitterDrag::releaseFirst(m_stripRect.left, m_layout.isbLeft(), m_host.previewVisible())
-              : SplitterDrag::releaseSecond(m_layout.isaLeft(), m_stripRect.left, m_host.treeVisible());
+        first ? SplitterDrag::releaseFirst(m_stripRect.left, m_layout.isbLeft(),
+                                           m_host.previewVisible())
+              : SplitterDrag::releaseSecond(m_layout.isaLeft(), m_stripRect.left,
+                                            m_host.treeVisible());
     m_layout.setPositions(p.isaLeft, p.isbLeft);
     m_host.sizeControls();
     (first ? m_psa : m_psb)->hide();

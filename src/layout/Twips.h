@@ -29,7 +29,8 @@ inline QRect toPixels(double left, double top, double width, double height)
     const int x = toPixels(left);
     const int y = toPixels(top);
     // Convert the far edges, not the sizes, so that adjacent panes never gap or overlap.
-    return QRect(x, y, std::max(0, toPixels(left + width) - x), std::max(0, toPixels(top + height) - y));
+    return QRect(x, y, std::max(0, toPixels(left + width) - x),
+                 std::max(0, toPixels(top + height) - y));
 }
 
 // Rounds to the nearest integer with halves to even, as the stored arithmetic does.

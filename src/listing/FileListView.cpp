@@ -1,17 +1,57 @@
 #include "listing/FileListView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
 #include <QStackedLayout>
-#include <QStandardItemModel>
 #include <QTreeView>
 
+#include <functional>
+
 #include "layout/Twips.h"
+#include "listing/FileListModel.h"
+
+namespace {
+
+// Tells apart a selection moved by a key from one moved by the program.
+template <class Base> class KeyAwareView : public Base
+{
+public:
+    using Base::Base;
+    std::function<void(int)> keyboardMoved;
+    std::function<void()> enterPressed;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            enterPressed();
+            return;
+        }
+        m_byKey = true;
+        Base::keyPressEvent(event);
+        m_byKey = false;
+    }
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override
+    {
+        Base::currentChanged(current, previous);
+        if (m_byKey && current.isValid())
+            keyboardMoved(current.row());
+    }
+
+private:
+    bool m_byKey = false;
+};
+
+using IconView = KeyAwareView<QListView>;
+using DetailsView = KeyAwareView<QTreeView>;
+
+} // namespace
 
 FileListView::FileListView(QWidget* parent)
-    : QWidget(parent), m_model(new QStandardItemModel(0, 3, this)), m_icons(new QListView(this)),
-      m_details(new QTreeView(this)), m_stack(new QStackedLayout(this))
+    : QWidget(parent), m_model(new FileListModel(this)), m_icons(new IconView(this)),
+      m_details(new DetailsView(this)), m_stack(new QStackedLayout(this))
 {
     setObjectName(QStringLiteral("Lv"));
     m_icons->setObjectName(QStringLiteral("LvIcons"));
@@ -20,24 +60,45 @@ FileListView::FileListView(QWidget* parent)
     m_stack->addWidget(m_icons);
     m_stack->addWidget(m_details);
 
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(m_icons),
-                                    static_cast<QAbstractItemView*>(m_details)}) {
-        view->setModel(m_model);
-        // F2 belongs to the toolbox, and file names are not renamed here.
+    auto moved = [this](int row) { Q_EMIT itemClicked(row); };
+    auto enter = [this] { Q_EMIT enterPressed(); };
+    static_cast<IconView*>(m_icons)->keyboardMoved = moved;
+    static_cast<IconView*>(m_icons)->enterPressed = enter;
+    static_cast<DetailsView*>(m_details)->keyboardMoved = moved;
+    static_cast<DetailsView*>(m_details)->enterPressed = enter;
+
+    m_details->setModel(m_model);
+    m_icons->setModel(m_model);
+    m_icons->setModelColumn(FileListModel::NameColumn);
+    // One selection for every style: switching styles keeps the selected file.
+    m_icons->setSelectionModel(m_details->selectionModel());
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(m_icons), static_cast<QAbstractItemView*>(m_details)}) {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
         view->viewport()->installEventFilter(this);
         view->viewport()->setMouseTracking(true);
+        connect(view, &QAbstractItemView::clicked, this,
+                [this](const QModelIndex& index) { Q_EMIT itemClicked(index.row()); });
+        connect(view, &QAbstractItemView::doubleClicked, this,
+                [this](const QModelIndex& index) { Q_EMIT itemDoubleClicked(index.row()); });
     }
-    m_icons->setSelectionModel(m_details->selectionModel());
     m_icons->setUniformItemSizes(true);
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setMovement(QListView::Static);
+    m_icons->setLayoutMode(QListView::Batched);
+    m_icons->setBatchSize(500);
     m_details->setRootIsDecorated(false);
     m_details->setUniformRowHeights(true);
     m_details->setItemsExpandable(false);
-    m_details->header()->setSectionsClickable(true);
-    m_details->header()->setStretchLastSection(false);
+    m_details->setAllColumnsShowFocus(true);
+    m_details->setSortingEnabled(false);
+    QHeaderView* header = m_details->header();
+    header->setSectionsClickable(true);
+    header->setStretchLastSection(false);
+    header->setSortIndicatorShown(false);
+    connect(header, &QHeaderView::sectionClicked, this, &FileListView::headerClicked);
     setListStyle(LargeIcons);
 }
 
@@ -50,24 +111,22 @@ void FileListView::setListStyle(int style)
         m_icons->setFlow(QListView::LeftToRight);
         m_icons->setWrapping(true);
         m_icons->setIconSize(QSize(LargeIconSize, LargeIconSize));
-        m_icons->setGridSize(QSize(LargeIconSize * 3, LargeIconSize + 2 * fontMetrics().height() + 8));
+        m_icons->setGridSize(
+            QSize(LargeIconSize * 3, LargeIconSize + 2 * fontMetrics().height() + 8));
         m_icons->setWordWrap(true);
+        m_icons->setTextElideMode(Qt::ElideMiddle);
         break;
     case SmallIcons:
-        m_icons->setViewMode(QListView::ListMode);
-        m_icons->setFlow(QListView::LeftToRight);
-        m_icons->setWrapping(true);
-        m_icons->setIconSize(QSize(SmallIconSize, SmallIconSize));
-        m_icons->setGridSize(QSize());
-        m_icons->setWordWrap(false);
-        break;
     case List:
         m_icons->setViewMode(QListView::ListMode);
-        m_icons->setFlow(QListView::TopToBottom);
+        // Small icons run across the rows, the list down the columns.
+        m_icons->setFlow(style == SmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
         m_icons->setWrapping(true);
         m_icons->setIconSize(QSize(SmallIconSize, SmallIconSize));
-        m_icons->setGridSize(QSize());
+        m_icons->setGridSize(
+            style == SmallIcons ? QSize(LargeIconSize * 5, fontMetrics().height() + 6) : QSize());
         m_icons->setWordWrap(false);
+        m_icons->setTextElideMode(Qt::ElideRight);
         break;
     default:
         m_style = Details;
@@ -83,11 +142,29 @@ QAbstractItemView* FileListView::currentView() const
     return m_icons;
 }
 
+int FileListView::selectedRow() const
+{
+    const QModelIndexList rows = m_details->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void FileListView::selectRow(int row)
+{
+    QItemSelectionModel* selection = m_details->selectionModel();
+    if (row < 0 || row >= m_model->rowCount()) {
+        selection->clear();
+        return;
+    }
+    const QModelIndex index = m_model->index(row, 0);
+    selection->setCurrentIndex(index,
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    currentView()->scrollTo(index);
+}
+
 void FileListView::createColumns(double widthTwips)
 {
-    m_model->setHorizontalHeaderLabels({QStringLiteral("Name         "),
-                                        QStringLiteral("Size  (bytes)"),
-                                        QStringLiteral("Type         ")});
+    m_model->setHeaderTexts({QStringLiteral("Name         "), QStringLiteral("Size  (bytes)"),
+                             QStringLiteral("Type         ")});
     setColumnWidths(widthTwips);
 }
 
@@ -107,16 +184,33 @@ void FileListView::setHeaderHotTrack()
     header->update();
 }
 
+void FileListView::setSortIndicator(int column, bool descending)
+{
+    QHeaderView* header = m_details->header();
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
 bool FileListView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress &&
-        (watched == m_icons->viewport() || watched == m_details->viewport())) {
+    if (watched != m_icons->viewport() && watched != m_details->viewport())
+        return QWidget::eventFilter(watched, event);
+    auto* view = watched == m_icons->viewport() ? static_cast<QAbstractItemView*>(m_icons)
+                                                : static_cast<QAbstractItemView*>(m_details);
+    if (event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->buttons().testFlag(Qt::RightButton)) {
             // The right button opens the list's menu and leaves the selection alone.
             Q_EMIT rightPressed(mouse->globalPosition().toPoint());
             return true;
         }
+        const bool onItem = view->indexAt(mouse->position().toPoint()).isValid();
+        if (!onItem && mouse->button() == Qt::LeftButton && m_model->rowCount() > 0) {
+            Q_EMIT emptySpacePressed();
+            return true;
+        }
+    } else if (event->type() == QEvent::MouseMove) {
+        Q_EMIT mouseMoved();
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -2,19 +2,26 @@
 
 #include <QWidget>
 
+class FileListModel;
+class QAbstractItemView;
 class QListView;
-class QStandardItemModel;
 class QStackedLayout;
 class QTreeView;
-class QAbstractItemView;
 
-// The file list in its four styles over one item model: large icons, small icons, list,
-// and details with the name, size and type columns.
+// The file list in its four styles over one model and one selection: large icons, small
+// icons, list, and details with the name, size and type columns. It reports what the user
+// does; the decisions are made elsewhere.
 class FileListView : public QWidget
 {
     Q_OBJECT
 public:
-    enum Style { LargeIcons = 0, SmallIcons = 1, List = 2, Details = 3 };
+    enum Style
+    {
+        LargeIcons = 0,
+        SmallIcons = 1,
+        List = 2,
+        Details = 3
+    };
     static constexpr int LargeIconSize = 32;
     static constexpr int SmallIconSize = 16;
 
@@ -29,21 +36,34 @@ public:
     // Inverts the header's hover highlight; off until the first call.
     void setHeaderHotTrack();
     bool headerHotTrack() const { return m_hotTrack; }
+    void setSortIndicator(int column, bool descending);
 
-    QStandardItemModel* model() const { return m_model; }
+    FileListModel* model() const { return m_model; }
     QListView* iconView() const { return m_icons; }
     QTreeView* detailsView() const { return m_details; }
     // The view of the current style, the one that takes the focus.
     QAbstractItemView* currentView() const;
 
+    // The selected row, or -1.
+    int selectedRow() const;
+    // Selects a row (or none, for -1) without reporting it as the user's click.
+    void selectRow(int row);
+
 Q_SIGNALS:
+    // A click on an item, or the keyboard moving the selection onto one.
+    void itemClicked(int row);
+    void itemDoubleClicked(int row);
+    void enterPressed();
+    void emptySpacePressed();
     void rightPressed(const QPoint& globalPosition);
+    void mouseMoved();
+    void headerClicked(int column);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QStandardItemModel* m_model;
+    FileListModel* m_model;
     QListView* m_icons;
     QTreeView* m_details;
     QStackedLayout* m_stack;

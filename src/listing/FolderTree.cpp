@@ -79,7 +79,8 @@ void FolderTree::directoryLoaded(const QString& directory)
     if (m_pending.isEmpty())
         return;
     const QString dir = normalise(directory);
-    if (m_pending == dir || m_pending.startsWith(dir == QLatin1String("/") ? dir : dir + QLatin1Char('/')))
+    if (m_pending == dir ||
+        m_pending.startsWith(dir == QLatin1String("/") ? dir : dir + QLatin1Char('/')))
         selectPending();
     if (dir == m_pending || dir == normalise(QFileInfo(m_pending).path()))
         m_pending.clear();
@@ -101,13 +102,14 @@ void FolderTree::currentChanged(const QModelIndex& current)
 void FolderTree::reportChange()
 {
     // Queued: a report must never run inside the write that caused it.
-    QMetaObject::invokeMethod(this, [this] { Q_EMIT folderChanged(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Q_EMIT folderChanged(); }, Qt::QueuedConnection);
 }
 
 bool FolderTree::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view->viewport() &&
-        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+    if (watched == m_view->viewport() && (event->type() == QEvent::MouseButtonPress ||
+                                          event->type() == QEvent::MouseButtonDblClick)) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->buttons().testFlag(Qt::RightButton)) {
             // Taken before the view sees it, so the right button never moves the selection.

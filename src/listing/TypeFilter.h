@@ -7,7 +7,13 @@
 class TypeFilter
 {
 public:
-    enum class Type { Bitmap, Jpeg, Gif, Icon };
+    enum class Type
+    {
+        Bitmap,
+        Jpeg,
+        Gif,
+        Icon
+    };
 
     static const QString OffPiece;      // "&;": matches no ordinary image file
     static const QString SentinelPiece; // "*.zvq": keeps the pattern from ever being empty

@@ -35,7 +35,8 @@ private:
 };
 
 FileSystemFolderModel::FileSystemFolderModel(QObject* parent)
-    : FolderModel(parent), m_source(new QFileSystemModel(this)), m_proxy(new HiddenFolderFilter(this))
+    : FolderModel(parent), m_source(new QFileSystemModel(this)),
+      m_proxy(new HiddenFolderFilter(this))
 {
     // Hidden entries are read so that the proxy can reveal one; it hides the rest.
     m_source->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::Drives);

@@ -8,7 +8,13 @@ class QWidget;
 class MessageBoxes
 {
 public:
-    enum class Icon { None, Information, Warning, Error };
+    enum class Icon
+    {
+        None,
+        Information,
+        Warning,
+        Error
+    };
 
     virtual ~MessageBoxes() = default;
 

@@ -4,6 +4,9 @@
 #include <QStandardPaths>
 
 #include "platform/FileSystemFolderModel.h"
+#include "platform/FileTypeInfo.h"
+#include "platform/FolderChooser.h"
+#include "platform/ImageDecoder.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtPlatformServices.h"
 
@@ -20,6 +23,9 @@ Platform Platform::createReal(const QString& settingsPath)
     p.cursor = std::make_unique<QtCursorSource>();
     p.folders = std::make_unique<FileSystemFolderModel>();
     p.popups = std::make_unique<QtPopupMenus>();
+    p.decoder = std::make_unique<QtImageDecoder>();
+    p.fileTypes = std::make_unique<MimeFileTypeInfo>();
+    p.chooser = std::make_unique<DialogFolderChooser>();
     return p;
 }
 

@@ -5,6 +5,9 @@
 #include <memory>
 
 class CursorSource;
+class FileTypeInfo;
+class FolderChooser;
+class ImageDecoder;
 class FolderModel;
 class MessageBoxes;
 class PopupMenus;
@@ -23,6 +26,9 @@ struct Platform
     std::unique_ptr<CursorSource> cursor;
     std::unique_ptr<FolderModel> folders;
     std::unique_ptr<PopupMenus> popups;
+    std::unique_ptr<ImageDecoder> decoder;
+    std::unique_ptr<FileTypeInfo> fileTypes;
+    std::unique_ptr<FolderChooser> chooser;
 
     // The real services; the settings file at settingsPath.
     static Platform createReal(const QString& settingsPath);

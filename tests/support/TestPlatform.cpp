@@ -9,6 +9,8 @@
 #include "app/Resources.h"
 #include "app/StartupSequence.h"
 #include "platform/FileSystemFolderModel.h"
+#include "platform/FileTypeInfo.h"
+#include "platform/ImageDecoder.h"
 #include "platform/IniSettingsStore.h"
 
 namespace {
@@ -52,6 +54,11 @@ TestPlatform::TestPlatform(const QString& settingsPath)
     popups = p.get();
     platform.popups = std::move(p);
     platform.folders = std::make_unique<FileSystemFolderModel>();
+    platform.decoder = std::make_unique<QtImageDecoder>();
+    platform.fileTypes = std::make_unique<MimeFileTypeInfo>();
+    auto f = std::make_unique<FakeFolderChooser>();
+    chooser = f.get();
+    platform.chooser = std::move(f);
 }
 
 std::unique_ptr<StartupSequence> startVadro(TestPlatform& test, const QString& folderArgument)

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/CursorSource.h"
+#include "platform/FolderChooser.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/PopupMenus.h"
@@ -46,9 +47,25 @@ class FakePopupMenus : public PopupMenus
 public:
     QAction* exec(QMenu* menu, const QPoint& globalPosition) override;
 
-    QStringList opened;     // object names of the menus, in order
-    QString answer;         // object name of the item to choose; empty dismisses the menu
+    QStringList opened; // object names of the menus, in order
+    QString answer;     // object name of the item to choose; empty dismisses the menu
     QPoint lastPosition;
+};
+
+// The browse dialog, answered by the test.
+class FakeFolderChooser : public FolderChooser
+{
+public:
+    std::optional<QString> choose(QWidget*, const QString& title,
+                                  const QString& startFolder) override
+    {
+        titles.append(title);
+        starts.append(startFolder);
+        return answer;
+    }
+    std::optional<QString> answer; // nothing: the user cancels
+    QStringList titles;
+    QStringList starts;
 };
 
 // The real settings store on a file of the test's own, the real folder model, fakes for
@@ -61,6 +78,7 @@ struct TestPlatform
     FakeMessageBoxes* messages;
     FakeCursor* cursor;
     FakePopupMenus* popups;
+    FakeFolderChooser* chooser;
 };
 
 // Runs the start-up sequence at once, without the splash's timer, and waits until the

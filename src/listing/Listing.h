@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class FileList;
+class FileListModel;
+class IconCache;
+class QLabel;
+class StatusBar;
+
+// Turns the current folder into the file list: the rebuild shared by Refresh, a change of
+// folder in the tree and a folder chosen in the browse dialog, each with its own small
+// differences of order and text.
+class Listing : public QObject
+{
+    Q_OBJECT
+public:
+    static const QString NoImagesText;
+    static const QString HintText;
+
+    // What a rebuild does to the rest of the window.
+    struct Hooks
+    {
+        std::function<void()> closeTiledView;
+        std::function<void()> clearPreview; // the preview, the marker and the current file
+        std::function<void(bool)> showThumbSurface;
+        std::function<void()> buildThumbnails;
+        std::function<void()> emptyThumbnails;
+        std::function<QString()> treeFolder;
+        std::function<void(const QString&)> setTreeFolder;
+        std::function<void(const QString&)> saveFolder;
+        std::function<void()> listFilled; // the sort, kept across listings
+    };
+
+    Listing(FileList& files, FileListModel& model, IconCache& icons, QLabel& countLabel,
+            StatusBar& status, Hooks hooks, QObject* parent);
+
+    // Lists the current folder again, read afresh.
+    void refresh();
+    // The tree's folder has changed: lists it unless it is the one already listed.
+    void treeChanged();
+    // The browse dialog chose a folder: lists it with the pattern, moves the tree there.
+    void browsed(const QString& folder, const QString& pattern);
+
+    // Appends one row per name of the file list (icons and types from the cache).
+    void fill();
+
+    static QString unreadableText(const QString& folder);
+
+private:
+    void clearList();
+    void reportUnreadable();
+
+    FileList& m_files;
+    FileListModel& m_model;
+    IconCache& m_icons;
+    QLabel& m_count;
+    StatusBar& m_status;
+    Hooks m_hooks;
+};

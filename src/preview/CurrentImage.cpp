@@ -1,0 +1,55 @@
+#include "preview/CurrentImage.h"
+
+#include "layout/Twips.h"
+#include "listing/FileList.h"
+
+CurrentImage::CurrentImage(const ImageDecoder& decoder, QObject* parent)
+    : QObject(parent), m_decoder(decoder)
+{
+}
+
+QString CurrentImage::path() const
+{
+    return FileList::join(m_folder, m_file);
+}
+
+const QPixmap& CurrentImage::pixmap() const
+{
+    if (m_pixmap.isNull() && !m_image.isNull())
+        m_pixmap = QPixmap::fromImage(m_image);
+    return m_pixmap;
+}
+
+void CurrentImage::load(const QString& folder, const QString& file)
+{
+    m_folder = folder;
+    m_file = file;
+    m_pixmap = QPixmap();
+    if (file.isEmpty()) {
+        Q_EMIT changed();
+        return;
+    }
+    const DecodedImage decoded = m_decoder.decode(path());
+    m_failure = decoded.ok() ? DecodedImage::Failure::None : decoded.failure;
+    m_image = decoded.ok() ? decoded.image : QImage();
+    if (decoded.ok()) {
+        m_picWidth = Twips::fromPixels(m_image.width());
+        m_picHeight = Twips::fromPixels(m_image.height());
+    }
+    Q_EMIT changed();
+}
+
+void CurrentImage::setName(const QString& folder, const QString& file)
+{
+    m_folder = folder;
+    m_file = file;
+}
+
+void CurrentImage::clear()
+{
+    m_file.clear();
+    m_image = QImage();
+    m_pixmap = QPixmap();
+    m_failure = DecodedImage::Failure::None;
+    Q_EMIT cleared();
+}

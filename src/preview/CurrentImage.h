@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <QPixmap>
+#include <QString>
+
+#include "platform/ImageDecoder.h"
+
+// The picture the user last chose: its folder, its name and the decoded picture at natural
+// size. The preview, the tiled view and the wallpaper all paint from this one picture,
+// which nothing else empties (a thumbnail build has its own).
+class CurrentImage : public QObject
+{
+    Q_OBJECT
+public:
+    explicit CurrentImage(const ImageDecoder& decoder, QObject* parent = nullptr);
+
+    QString folder() const { return m_folder; }
+    QString file() const { return m_file; }
+    QString path() const;
+    bool isSet() const { return !m_file.isEmpty(); }
+    // A picture decoded from the current file; false for a file that did not decode.
+    bool hasPicture() const { return !m_image.isNull(); }
+    const QImage& image() const { return m_image; }
+    // The picture for painting, converted once.
+    const QPixmap& pixmap() const;
+    DecodedImage::Failure failure() const { return m_failure; }
+    // Natural size in twips (15 per pixel); kept after a clear until the next load.
+    int picWidth() const { return m_picWidth; }
+    int picHeight() const { return m_picHeight; }
+
+    // Makes a file current. A file that does not decode is current with no picture:
+    // never the previous one's.
+    void load(const QString& folder, const QString& file);
+    // Sets the name only (a right press on a thumbnail does that).
+    void setName(const QString& folder, const QString& file);
+    void clear();
+
+Q_SIGNALS:
+    void changed();
+    void cleared();
+
+private:
+    const ImageDecoder& m_decoder;
+    QString m_folder;
+    QString m_file;
+    QImage m_image;
+    mutable QPixmap m_pixmap;
+    DecodedImage::Failure m_failure = DecodedImage::Failure::None;
+    int m_picWidth = 0;
+    int m_picHeight = 0;
+};

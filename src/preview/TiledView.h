@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class CurrentImage;
+struct TiledViewRect;
+
+// The current picture repeated edge to edge from the window's top-left corner, at its
+// natural size, over a whole window of its own. Any press or Escape closes it.
+class TiledView : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int MinSide = 2000; // twips, frame included
+
+    // rect is the held outer geometry in twips, updated as the window moves and resizes.
+    TiledView(const CurrentImage& image, TiledViewRect& rect, QWidget* owner);
+
+    // Shows the window at the held geometry, or brings it forward when it is open.
+    void open();
+
+Q_SIGNALS:
+    void toolboxRequested();
+    void closed();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QSize frameExtra() const;
+
+    const CurrentImage& m_image;
+    TiledViewRect& m_rect;
+    bool m_frameKnown = false;
+};
