@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -70,6 +71,10 @@ void FolderTree::selectPending()
     m_selecting = true;
     m_view->setCurrentIndex(index);
     m_view->scrollTo(index, QAbstractItemView::PositionAtCenter);
+    // Centring scrolls sideways too; keep the folder's name in sight from its own start.
+    QScrollBar* across = m_view->horizontalScrollBar();
+    const int start = m_view->visualRect(index).left() + across->value() - m_view->indentation();
+    across->setValue(std::max(0, start));
     m_selecting = false;
 }
 
