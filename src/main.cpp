@@ -1,16 +1,19 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QTimer>
 
 #include "app/MainWindow.h"
 #include "app/Resources.h"
 #include "app/StartupSequence.h"
+#include "platform/FileTypeInfo.h"
 #include "platform/Platform.h"
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     loadVadroResources();
+    MimeFileTypeInfo::chooseIconTheme();
     QApplication::setApplicationName(QStringLiteral("Vadro"));
     QApplication::setApplicationVersion(QStringLiteral("2.0"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vadro.svg")));
@@ -34,6 +37,8 @@ int main(int argc, char* argv[])
 
     Platform platform = Platform::createReal(Platform::defaultSettingsPath());
     StartupSequence startup(platform, folder);
+    if (!arguments.isEmpty() && QFileInfo(arguments.constFirst()).isFile())
+        startup.setFileToShow(QFileInfo(arguments.constFirst()).fileName());
     if (parser.isSet(screenshot)) {
         const QString file = parser.value(screenshot);
         QObject::connect(&startup, &StartupSequence::finished, &app, [&startup, file] {

@@ -90,6 +90,12 @@ void Browser::connectList()
 void Browser::treeFolderChanged()
 {
     m_listing->treeChanged();
+    const QString name = std::exchange(m_showWhenListed, {});
+    const int row = name.isEmpty() ? -1 : m_main.fileList().model()->rowOf(name);
+    if (row >= 0) {
+        m_main.fileList().selectRow(row);
+        loadPreview(row);
+    }
 }
 
 void Browser::refresh()

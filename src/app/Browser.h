@@ -32,6 +32,8 @@ public:
     IconCache& icons() const { return *m_icons; }
 
     void treeFolderChanged();
+    // Previews this file of the next folder listed, as if the user had clicked it.
+    void showWhenListed(const QString& name) { m_showWhenListed = name; }
     void fileOpen();
     void refresh();
 
@@ -57,4 +59,5 @@ private:
     PreviewPane* m_preview;
     TiledView* m_tiled;
     Listing* m_listing;
+    QString m_showWhenListed;
 };

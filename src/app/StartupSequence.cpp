@@ -92,6 +92,8 @@ void StartupSequence::run()
     progress(8);
 
     main.show();
+    if (!m_fileToShow.isEmpty())
+        main.browser().showWhenListed(m_fileToShow);
     m_splash.reset();
     Q_EMIT finished();
 }

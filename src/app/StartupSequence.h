@@ -26,6 +26,9 @@ public:
     // The whole sequence at once (start() ends up here).
     void run();
 
+    // A file named on the command line is previewed once its folder is listed.
+    void setFileToShow(const QString& name) { m_fileToShow = name; }
+
     // The folder a command-line argument opens: a file opens its folder, a relative path is
     // taken from the working folder.
     static QString folderFromArgument(const QString& argument);
@@ -42,6 +45,7 @@ private:
 
     Platform& m_platform;
     QString m_folderArgument;
+    QString m_fileToShow;
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<Splash> m_splash;
     std::unique_ptr<MainWindow> m_main;

@@ -19,4 +19,7 @@ class MimeFileTypeInfo : public FileTypeInfo
 public:
     QString typeName(const QString& path) const override;
     QIcon icon(const QString& path) const override;
+
+    // Without a desktop session Qt names no icon theme: use an installed one if there is.
+    static void chooseIconTheme();
 };

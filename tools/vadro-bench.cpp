@@ -1,0 +1,85 @@
+// Measures the program's own code on a folder: vadro-bench list DIR runs the real folder
+// scan (names, sizes, icons and type names into the list model) and prints one line
+// "list files=N seconds=S files_per_s=F peak_rss_mib=M".
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTextStream>
+
+#include <sys/resource.h>
+
+#include "app/Resources.h"
+#include "app/StatusBar.h"
+#include "listing/FileList.h"
+#include "listing/FileListModel.h"
+#include "listing/IconCache.h"
+#include "listing/Listing.h"
+#include "listing/TypeFilter.h"
+#include "platform/FileTypeInfo.h"
+#include "platform/ImageDecoder.h"
+
+namespace {
+
+double peakRssMib()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0;
+}
+
+int usage()
+{
+    QTextStream(stderr) << "usage: vadro-bench list DIR\n";
+    return 2;
+}
+
+int benchList(const QString& folder)
+{
+    MimeFileTypeInfo types;
+    QtImageDecoder decoder;
+    IconCache icons(types, decoder);
+    FileList files;
+    FileListModel model;
+    QWidget host;
+    QLabel count(&host);
+    StatusBar status(&host);
+    Listing::Hooks hooks;
+    hooks.closeTiledView = [] {};
+    hooks.clearPreview = [] {};
+    hooks.showThumbSurface = [](bool) {};
+    hooks.buildThumbnails = [] {};
+    hooks.emptyThumbnails = [] {};
+    hooks.treeFolder = [folder] { return folder; };
+    hooks.setTreeFolder = [](const QString&) {};
+    hooks.saveFolder = [](const QString&) {};
+    hooks.listFilled = [] {};
+    Listing listing(files, model, icons, count, status, hooks, nullptr);
+    files.setPattern(TypeFilter().filePattern());
+
+    QElapsedTimer clock;
+    clock.start();
+    listing.treeChanged();
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    const int n = model.rowCount();
+    QTextStream(stdout) << "list files=" << n << " seconds=" << QString::number(seconds, 'f', 4)
+                        << " files_per_s=" << QString::number(seconds > 0 ? n / seconds : 0, 'f', 0)
+                        << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << "\n";
+    return n > 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    loadVadroResources();
+    MimeFileTypeInfo::chooseIconTheme();
+    const QStringList args = app.arguments();
+    if (args.size() != 3)
+        return usage();
+    if (args[1] == QLatin1String("list"))
+        return benchList(args[2]);
+    return usage();
+}
