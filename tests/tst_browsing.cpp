@@ -456,6 +456,10 @@ void TestBrowsing::tiledView()
     QCOMPARE(QColor(shot.pixel(32, 48)), QColor(Qt::red));
     QCOMPARE(QColor(shot.pixel(17, 1)), QColor(Qt::blue));
 
+    // Keys in the tiled view are its own, not the main window's.
+    QTest::keyClick(&tiled, Qt::Key_T, Qt::ControlModifier);
+    QVERIFY(run.main().isToolbarOn());
+
     // Never smaller than 2000 twips; the held size follows each resize.
     tiled.resize(50, 60);
     QVERIFY(tiled.frameGeometry().width() >= 133 && tiled.frameGeometry().height() >= 133);

@@ -19,6 +19,7 @@
 #include "app/MainMenus.h"
 #include "app/MainSurface.h"
 #include "app/MainWindow.h"
+#include "app/Splash.h"
 #include "app/StartupSequence.h"
 #include "app/StatusBar.h"
 #include "app/StatusLine.h"
@@ -43,6 +44,7 @@ private Q_SLOTS:
     void unconvertibleValuesReadAsDefaults();
     void minimisedCloseKeepsTheGeometry();
     void startupListsOnlyAfterTheWindowIsShown();
+    void splashShowsItsStagesThenGoes();
     void folderArgumentAndMissingFolders();
     void hiddenCurrentFolderIsShown();
     void menuHelpByHovering();
@@ -228,6 +230,22 @@ void TestShell::startupListsOnlyAfterTheWindowIsShown()
     QCOMPARE(reports, 0); // queued: nothing ran inside the sequence
     QTRY_COMPARE(reports, 1);
     QVERIFY(shownFirst);
+}
+
+void TestShell::splashShowsItsStagesThenGoes()
+{
+    QCOMPARE(Splash::progressCaption(1), QStringLiteral("Loading ...."));
+    QCOMPARE(Splash::progressCaption(8), QStringLiteral("Loading .................."));
+    Sandbox box;
+    TestPlatform test(box.settingsPath());
+    StartupSequence startup(test.platform, box.folder());
+    startup.start();
+    QVERIFY(startup.splash() && startup.splash()->isVisible());
+    QCOMPARE(startup.splash()->progressText(), QStringLiteral("Loading .."));
+    QCOMPARE(startup.splash()->windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
+    QVERIFY(!startup.mainWindow());
+    QTRY_VERIFY(startup.mainWindow() && startup.mainWindow()->isVisible());
+    QVERIFY(!startup.splash());
 }
 
 void TestShell::folderArgumentAndMissingFolders()

@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QScreen>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
@@ -17,6 +16,7 @@
 #include "app/KeyPreview.h"
 #include "app/MainMenus.h"
 #include "app/MainSurface.h"
+#include "app/OuterFrame.h"
 #include "app/Settings.h"
 #include "app/StatusBar.h"
 #include "app/StatusLine.h"
@@ -79,8 +79,8 @@ void MainWindow::buildPanes()
         *m_menus, *m_list, *m_thumbs, [this] { return m_rects.list.width; }, this);
     m_browser = new Browser(*this, m_platform, m_settings);
     m_keys = new KeyPreview(this, [this](Command c) { run(c); });
-    // The window may not be narrower than 3100 twips; the frame's share is taken off later.
-    setMinimumWidth((PaneLayout::MinWindowWidth + Twips::PerPixel - 1) / Twips::PerPixel);
+    m_frame = new OuterFrame(this);
+    m_frame->setMinimumOuterSize(PaneLayout::MinWindowWidth, 0);
 }
 
 void MainWindow::connectParts()
@@ -258,59 +258,17 @@ void MainWindow::togglePreview()
 
 void MainWindow::applyGeometry(const WindowGeometry& geometry)
 {
-    m_geometry = geometry;
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens.append(screen->availableGeometry());
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    const QRect outer = WindowGeometry::keptOnScreens(
-        m_geometry.toPixels(), screens, primary ? primary->availableGeometry() : QRect());
-    m_geometry.sync(outer);
-    move(outer.topLeft());
-    resize(outer.size() - m_frameExtra);
-}
-
-QRect MainWindow::outerPixels() const
-{
-    // Until the frame is known, the stored outer size is what the window was given: reading
-    // a frame that arrived in between would grow the window at every run.
-    return m_frameKnown ? frameGeometry() : QRect(pos(), size() + m_frameExtra);
+    m_frame->apply(geometry);
 }
 
 int MainWindow::outerWidthTwips()
 {
-    m_geometry.sync(outerPixels());
-    return int(Twips::roundHalfEven(m_geometry.width()));
+    return int(Twips::roundHalfEven(m_frame->current().width()));
 }
 
 int MainWindow::innerHeightTwips() const
 {
     return Twips::fromPixels(m_surface->height());
-}
-
-void MainWindow::learnFrame()
-{
-    // The window manager adds its frame after the window is shown: the stored size is the
-    // outer one, so give the frame's share back once, and the window does not grow each run.
-    if (m_frameKnown || !isVisible() || isMinimized() || isMaximized() || isFullScreen())
-        return;
-    const QSize extra = frameGeometry().size() - size();
-    if (extra.width() <= 0 && extra.height() <= 0)
-        return;
-    m_frameKnown = true;
-    m_frameExtra = extra;
-    setMinimumWidth(std::max(1, minimumWidth() - extra.width()));
-    resize(m_geometry.toPixels().size() - extra);
-}
-
-void MainWindow::showEvent(QShowEvent* event)
-{
-    QMainWindow::showEvent(event);
-    QTimer::singleShot(0, this, [this] {
-        learnFrame();
-        for (const QString& message : std::exchange(m_pendingProblems, {}))
-            m_status->showSimple(message);
-    });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -324,18 +282,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void MainWindow::moveEvent(QMoveEvent* event)
-{
-    QMainWindow::moveEvent(event);
-    learnFrame();
-}
-
-void MainWindow::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    learnFrame();
 }
 
 void MainWindow::windowResized()
@@ -388,11 +334,11 @@ QString MainWindow::currentFolder() const
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (!isMinimized()) {
-        m_geometry.sync(outerPixels());
-        m_settings.setMainLeft(float(m_geometry.left()));
-        m_settings.setMainTop(float(m_geometry.top()));
-        m_settings.setMainWidth(float(m_geometry.width()));
-        m_settings.setMainHeight(float(m_geometry.height()));
+        const WindowGeometry& outer = m_frame->current();
+        m_settings.setMainLeft(float(outer.left()));
+        m_settings.setMainTop(float(outer.top()));
+        m_settings.setMainWidth(float(outer.width()));
+        m_settings.setMainHeight(float(outer.height()));
     }
     m_settings.setFolder(currentFolder());
     m_settings.setViewMode(m_list->listStyle());
@@ -414,4 +360,14 @@ void MainWindow::closeEvent(QCloseEvent* event)
             window->close();
     }
     event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    // After the first listing, which empties the status line, so the messages are seen.
+    QTimer::singleShot(0, this, [this] {
+        for (const QString& message : std::exchange(m_pendingProblems, {}))
+            m_status->showSimple(message);
+    });
 }

@@ -17,6 +17,7 @@ class HoverHint;
 class KeyPreview;
 class MainMenus;
 class MainSurface;
+class OuterFrame;
 class Settings;
 class SplitterController;
 class StatusBar;
@@ -54,7 +55,6 @@ public:
 
     // Places the window at its stored outer rectangle (twips), kept on a screen.
     void applyGeometry(const WindowGeometry& geometry);
-    const WindowGeometry& storedGeometry() const { return m_geometry; }
     int outerWidthTwips();
     int innerHeightTwips() const;
 
@@ -82,16 +82,12 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildPanes();
     void connectParts();
     void windowResized();
-    void learnFrame();
-    QRect outerPixels() const;
     void reportSettingsProblem(const QString& message);
 
     void toggleToolbar();
@@ -113,9 +109,6 @@ private:
     PaneRects m_rects;
     TypeFilter m_types;
     TiledViewRect m_tiledRect;
-    WindowGeometry m_geometry;
-    QSize m_frameExtra;
-    bool m_frameKnown = false;
     bool m_previewOn = true;
     int m_countLabelLeft = 0;
     QStringList m_pendingProblems;
@@ -132,4 +125,5 @@ private:
     HoverHint* m_hint = nullptr;
     SplitterController* m_splitters = nullptr;
     KeyPreview* m_keys = nullptr;
+    OuterFrame* m_frame = nullptr;
 };

@@ -3,36 +3,26 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QTimer>
 
-#include "app/WindowGeometry.h"
+#include "app/OuterFrame.h"
 #include "layout/Twips.h"
 #include "preview/CurrentImage.h"
 #include "preview/TiledViewRect.h"
 
 TiledView::TiledView(const CurrentImage& image, TiledViewRect& rect, QWidget* owner)
-    : QWidget(owner, Qt::Window), m_image(image), m_rect(rect)
+    : QWidget(owner, Qt::Window), m_image(image), m_rect(rect), m_frame(new OuterFrame(this))
 {
     setObjectName(QStringLiteral("TiledView"));
     setWindowTitle(QStringLiteral("Preview"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    const int side = Twips::toPixels(MinSide);
-    setMinimumSize(side, side);
-}
-
-QSize TiledView::frameExtra() const
-{
-    return frameGeometry().size() - size();
+    m_frame->setMinimumOuterSize(MinSide, MinSide);
 }
 
 void TiledView::open()
 {
     if (!isVisible()) {
-        const WindowGeometry held(m_rect.left, m_rect.top, m_rect.width, m_rect.height);
-        const QRect outer = held.toPixels();
-        move(outer.topLeft());
-        resize(outer.size() - frameExtra());
+        m_frame->apply(WindowGeometry(m_rect.left, m_rect.top, m_rect.width, m_rect.height));
         show();
     }
     raise();
@@ -51,33 +41,15 @@ void TiledView::paintEvent(QPaintEvent* event)
     p.drawTiledPixmap(rect(), tile, QPoint(0, 0));
 }
 
-void TiledView::showEvent(QShowEvent* event)
-{
-    QWidget::showEvent(event);
-    // The window manager adds the frame after the first show; the held size is the outer
-    // one, so the frame's share is given back once.
-    QTimer::singleShot(0, this, [this] {
-        if (m_frameKnown || !isVisible())
-            return;
-        m_frameKnown = true;
-        const QSize extra = frameExtra();
-        if (extra.width() > 0 || extra.height() > 0) {
-            const WindowGeometry held(m_rect.left, m_rect.top, m_rect.width, m_rect.height);
-            resize(held.toPixels().size() - extra);
-        }
-    });
-}
-
 void TiledView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    if (!isVisible() || !m_frameKnown)
+    // Before the frame is known the size is still the one given, not one the user chose.
+    if (!isVisible() || !m_frame->isFrameKnown())
         return;
-    WindowGeometry held(m_rect.left, m_rect.top, m_rect.width, m_rect.height);
-    const QRect outer = frameGeometry();
-    held.sync(QRect(outer.topLeft(), size() + frameExtra()));
-    m_rect.width = int(Twips::roundHalfEven(held.width()));
-    m_rect.height = int(Twips::roundHalfEven(held.height()));
+    const WindowGeometry& outer = m_frame->current();
+    m_rect.width = int(Twips::roundHalfEven(outer.width()));
+    m_rect.height = int(Twips::roundHalfEven(outer.height()));
 }
 
 void TiledView::keyPressEvent(QKeyEvent* event)
@@ -106,9 +78,8 @@ void TiledView::closeEvent(QCloseEvent* event)
     // Closing a window that is not showing changes nothing, the held position included.
     if (!isVisible())
         return;
-    WindowGeometry held(m_rect.left, m_rect.top, m_rect.width, m_rect.height);
-    held.sync(QRect(frameGeometry().topLeft(), held.toPixels().size()));
-    m_rect.left = int(Twips::roundHalfEven(held.left()));
-    m_rect.top = int(Twips::roundHalfEven(held.top()));
+    const WindowGeometry& outer = m_frame->current();
+    m_rect.left = int(Twips::roundHalfEven(outer.left()));
+    m_rect.top = int(Twips::roundHalfEven(outer.top()));
     Q_EMIT closed();
 }

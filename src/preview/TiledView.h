@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class CurrentImage;
+class OuterFrame;
 struct TiledViewRect;
 
 // The current picture repeated edge to edge from the window's top-left corner, at its
@@ -26,15 +27,12 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QSize frameExtra() const;
-
     const CurrentImage& m_image;
     TiledViewRect& m_rect;
-    bool m_frameKnown = false;
+    OuterFrame* m_frame;
 };

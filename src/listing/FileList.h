@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <QtGlobal>
+
+// The picture files of the current folder ("Files"): the names that match the pattern, regular
+// files only, in a stable case-insensitive alphabetical order. Entries are never opened while
+// listing, so a FIFO or device behind a picture's name cannot block or flood the scan.
+class FileList
+{
+public:
+    QString path() const { return m_path; }
+    QString pattern() const { return m_pattern; }
+    // Takes effect at the next setPath() or refresh().
+    void setPattern(const QString& pattern) { m_pattern = pattern; }
+
+    // Points the list at a folder and reads it. When the folder cannot be read the path still
+    // becomes `folder`, the list is empty and canRead() is false.
+    bool setPath(const QString& folder);
+    bool refresh();
+    bool canRead() const { return m_canRead; }
+
+    int count() const { return int(m_names.size()); }
+    QString name(int index) const;
+    const QStringList& names() const { return m_names; }
+    // The length seen while listing; -1 outside the list.
+    qint64 size(int index) const;
+
+    // ";"-separated masks, "*" and "?" wildcards, case-insensitive; a mask without wildcards
+    // is an exact name.
+    static bool matches(const QString& name, const QString& pattern);
+    static QString join(const QString& folder, const QString& name);
+
+private:
+    void clear();
+
+    QString m_path;
+    QString m_pattern = QStringLiteral("*.bmp");
+    bool m_canRead = false;
+    QStringList m_names;
+    QVector<qint64> m_sizes;
+};

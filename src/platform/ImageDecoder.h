@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <QtGlobal>
+
+// A picture read from a file, or why it could not be: never both.
+struct DecodedImage
+{
+    enum class Failure
+    {
+        None,
+        Unreadable,
+        NotAPicture,
+        TooLarge
+    };
+
+    QImage image; // null unless ok()
+    Failure failure = Failure::None;
+    QSize naturalSize; // the picture's own size, even when `image` was decoded smaller
+    bool ok() const { return failure == Failure::None && !image.isNull(); }
+};
+
+// The program's one way to turn a file into pixels. Implementations must be safe to call from
+// several threads at once; they produce QImage only, never QPixmap.
+class ImageDecoder
+{
+public:
+    virtual ~ImageDecoder() = default;
+
+    // The picture at its natural size.
+    virtual DecodedImage decode(const QString& path) const = 0;
+    // A smaller decode for thumbnails: at least `target` in both directions where the picture
+    // is that big, with the picture's aspect kept; the caller stretches it.
+    virtual DecodedImage decodeScaled(const QString& path, const QSize& target) const = 0;
+};
+
+// QImageReader on a safely opened file, with the size of one picture capped so that a forged
+// header cannot claim gigabytes.
+class QtImageDecoder : public ImageDecoder
+{
+public:
+    static constexpr qint64 PixelCap = 100'000'000;
+    static constexpr int MaxSide = 65535;
+    // Room for PixelCap pixels at 4 bytes; Qt's own default refuses an 8,000 x 8,000 bitmap.
+    static constexpr int AllocationLimitMb = 512;
+    // Icon directories are walked this far when looking for the largest entry.
+    static constexpr int MaxIconEntries = 64;
+
+    QtImageDecoder();
+
+    DecodedImage decode(const QString& path) const override;
+    DecodedImage decodeScaled(const QString& path, const QSize& target) const override;
+
+    // True when a picture of this size is refused before it is decoded.
+    static bool isTooLarge(const QSize& size);
+    // The smallest size with the aspect of `natural` that covers `target`, never above
+    // `natural` itself.
+    static QSize coveringSize(const QSize& natural, const QSize& target);
+};
