@@ -8,19 +8,18 @@ void PaneLayout::setPositions(int isaLeft, int isbLeft)
 
 PaneLayout PaneLayout::fromStored(int isaLeft, int isbLeft, int windowWidth)
 {
-    if (isaLeft < MinPane)
-        isaLeft = MinPane;
-    if (windowWidth - MinPane < isbLeft)
-        isbLeft = windowWidth - MinPane;
-    if (isaLeft >= isbLeft) {
-        isaLeft = MinPane;
-        isbLeft = windowWidth - MinPane;
+    PaneLayout layout(isaLeft, isbLeft);
+    layout.normalise(windowWidth);
+    layout.widenNarrowGap();
+    return layout;
+}
+
+void PaneLayout::widenNarrowGap()
+{
+    if (m_isbLeft - m_isaLeft <= MinPane) {
+        m_isaLeft -= MinPane / 2;
+        m_isbLeft += MinPane / 2;
     }
-    if (isbLeft - isaLeft <= MinPane) {
-        isaLeft -= MinPane / 2;
-        isbLeft += MinPane / 2;
-    }
-    return PaneLayout(isaLeft, isbLeft);
 }
 
 void PaneLayout::normalise(int windowWidth)
@@ -87,10 +86,7 @@ PaneRects PaneLayout::sizeControls(const LayoutInput& in)
 void PaneLayout::windowResized(int windowWidth)
 {
     normalise(windowWidth);
-    if (m_isbLeft - m_isaLeft <= MinPane) {
-        m_isaLeft -= MinPane / 2;
-        m_isbLeft += MinPane / 2;
-    }
+    widenNarrowGap();
     if (m_isaRatio != 0.0f)
         m_isaLeft = int(Twips::roundHalfEven(float(windowWidth) / m_isaRatio));
     if (m_isbRatio != 0.0f)

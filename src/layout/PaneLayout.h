@@ -69,6 +69,8 @@ public:
 
 private:
     void normalise(int windowWidth);
+    // Bars 1000 twips apart or closer are pushed 500 twips apart each way.
+    void widenNarrowGap();
 
     int m_isaLeft = 2000;
     int m_isbLeft = 5000;
