@@ -1,6 +1,8 @@
-// Measures the program's own code on a folder: vadro-bench list DIR runs the real folder
-// scan (names, sizes, icons and type names into the list model) and prints one line
-// "list files=N seconds=S files_per_s=F peak_rss_mib=M".
+// Measures the program's own code on a folder, printing one line each:
+//   vadro-bench list DIR    the folder scan (names, sizes, icons and type names into the list)
+//                           "list files=N seconds=S files_per_s=F peak_rss_mib=M"
+//   vadro-bench thumbs DIR  the thumbnail build of the grid over the listed files and PNGs
+//                           "thumbs files=N seconds=S files_per_s=F peak_rss_mib=M"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -10,6 +12,7 @@
 
 #include "app/Resources.h"
 #include "app/StatusBar.h"
+#include "layout/Twips.h"
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/IconCache.h"
@@ -17,6 +20,8 @@
 #include "listing/TypeFilter.h"
 #include "platform/FileTypeInfo.h"
 #include "platform/ImageDecoder.h"
+#include "thumbs/ThumbGridGeometry.h"
+#include "thumbs/ThumbnailBuilder.h"
 
 namespace {
 
@@ -29,8 +34,37 @@ double peakRssMib()
 
 int usage()
 {
-    QTextStream(stderr) << "usage: vadro-bench list DIR\n";
+    QTextStream(stderr) << "usage: vadro-bench list|thumbs DIR\n";
     return 2;
+}
+
+void report(const char* what, int files, double seconds)
+{
+    QTextStream(stdout) << what << " files=" << files
+                        << " seconds=" << QString::number(seconds, 'f', 4) << " files_per_s="
+                        << QString::number(seconds > 0 ? files / seconds : 0, 'f', 0)
+                        << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << "\n";
+}
+
+int benchThumbs(const QString& folder)
+{
+    FileList files;
+    files.setPattern(TypeFilter().filePattern() + QStringLiteral(";*.png"));
+    if (!files.setPath(folder))
+        return 1;
+    QStringList paths;
+    for (const QString& name : files.names())
+        paths.append(FileList::join(files.path(), name));
+    QtImageDecoder decoder;
+    const QSize cell(Twips::toPixels(ThumbGridGeometry::Thumb),
+                     Twips::toPixels(ThumbGridGeometry::Thumb));
+
+    QElapsedTimer clock;
+    clock.start();
+    const QVector<QImage> thumbs = ThumbnailBuilder::build(paths, cell, Qt::white, decoder, {});
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    report("thumbs", thumbs.size(), seconds);
+    return thumbs.isEmpty() ? 1 : 0;
 }
 
 int benchList(const QString& folder)
@@ -60,11 +94,8 @@ int benchList(const QString& folder)
     clock.start();
     listing.treeChanged();
     const double seconds = clock.nsecsElapsed() / 1e9;
-    const int n = model.rowCount();
-    QTextStream(stdout) << "list files=" << n << " seconds=" << QString::number(seconds, 'f', 4)
-                        << " files_per_s=" << QString::number(seconds > 0 ? n / seconds : 0, 'f', 0)
-                        << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << "\n";
-    return n > 0 ? 0 : 1;
+    report("list", model.rowCount(), seconds);
+    return model.rowCount() > 0 ? 0 : 1;
 }
 
 } // namespace
@@ -81,5 +112,7 @@ int main(int argc, char* argv[])
         return usage();
     if (args[1] == QLatin1String("list"))
         return benchList(args[2]);
+    if (args[1] == QLatin1String("thumbs"))
+        return benchThumbs(args[2]);
     return usage();
 }

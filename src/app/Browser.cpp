@@ -1,6 +1,7 @@
 #include "app/Browser.h"
 
 #include <QAbstractItemView>
+#include <QMenu>
 
 #include "app/HoverHint.h"
 #include "app/MainMenus.h"
@@ -24,7 +25,10 @@
 #include "preview/ImageFacts.h"
 #include "preview/PreviewPane.h"
 #include "preview/TiledView.h"
+#include "thumbs/ThumbNavigation.h"
 #include "thumbs/ThumbnailBase.h"
+#include "thumbs/ThumbnailGrid.h"
+#include "thumbs/ThumbnailSurface.h"
 
 #include <QLabel>
 
@@ -34,14 +38,17 @@ Browser::Browser(MainWindow& main, Platform& platform, Settings& settings)
       m_icons(std::make_unique<IconCache>(*platform.fileTypes, *platform.decoder)),
       m_current(new CurrentImage(*platform.decoder, this)),
       m_preview(new PreviewPane(&main.surface())),
-      m_tiled(new TiledView(*m_current, main.tiledViewRect(), &main))
+      m_tiled(new TiledView(*m_current, main.tiledViewRect(), &main)),
+      m_grid(new ThumbnailGrid(main.thumbBase(), *main.titleStrip().countLabel(),
+                               *main.titleStrip().progressBar(), *platform.decoder,
+                               *platform.messages, &main))
 {
     Listing::Hooks hooks;
     hooks.closeTiledView = [this] { m_tiled->close(); };
     hooks.clearPreview = [this] { clearPreview(); };
     hooks.showThumbSurface = [this](bool on) { m_main.thumbBase().surface()->setVisible(on); };
-    hooks.buildThumbnails = [] {};
-    hooks.emptyThumbnails = [] {};
+    hooks.buildThumbnails = [this] { m_grid->build(*m_files); };
+    hooks.emptyThumbnails = [this] { m_grid->empty(); };
     hooks.treeFolder = [this] { return m_main.folderTree().selectedPath(); };
     hooks.setTreeFolder = [this](const QString& folder) {
         m_main.folderTree().setSelectedPath(folder);
@@ -64,6 +71,7 @@ Browser::Browser(MainWindow& main, Platform& platform, Settings& settings)
             showImageInfo();
     });
     connectList();
+    connectGrid();
 }
 
 Browser::~Browser() = default;
@@ -115,6 +123,15 @@ void Browser::fileOpen()
 void Browser::loadPreview(int row)
 {
     const QString name = m_main.fileList().model()->nameAt(row);
+    loadFile(name);
+    if (name.isEmpty())
+        return;
+    // By name: a sorted list and the grid no longer share positions.
+    m_grid->surface().setMarker(m_grid->indexOf(name));
+}
+
+void Browser::loadFile(const QString& name)
+{
     m_current->load(m_files->path(), name);
     if (!m_current->isSet())
         return;
@@ -148,6 +165,7 @@ void Browser::showImageInfo()
 void Browser::clearPreview()
 {
     m_preview->clear();
+    m_grid->surface().setMarker(-1);
     m_main.fileList().selectRow(-1);
     m_current->clear();
 }
@@ -173,4 +191,81 @@ void Browser::tiledViewClosed()
         m_main.fileList().currentView()->setFocus();
     else
         m_main.thumbBase().surface()->setFocus();
+}
+
+void Browser::connectGrid()
+{
+    ThumbnailSurface& surface = m_grid->surface();
+    connect(&surface, &ThumbnailSurface::pressed, this,
+            [this](qint64 index, Qt::MouseButtons buttons, const QPoint& at) {
+                if (index >= 0)
+                    thumbnailPressed(index, buttons, at);
+                else
+                    gridEmptyPressed(buttons, at);
+            });
+    connect(&m_main.thumbBase(), &ThumbnailBase::pressedOutside, this, &Browser::gridEmptyPressed);
+    connect(&surface, &ThumbnailSurface::doubleClicked, this, [this](qint64 index) {
+        // The press before it normally selected the cell already.
+        if (m_grid->surface().marker() != index)
+            selectThumbnail(index);
+        openTiledView();
+    });
+    connect(&surface, &ThumbnailSurface::keyPressed, this, &Browser::gridKey);
+}
+
+void Browser::selectThumbnail(qint64 index)
+{
+    const QString name = m_grid->nameAt(index);
+    m_grid->surface().setMarker(index);
+    loadFile(name);
+    m_main.fileList().selectRow(m_main.fileList().model()->rowOf(name));
+}
+
+void Browser::thumbnailPressed(qint64 index, Qt::MouseButtons buttons, const QPoint& at)
+{
+    if (buttons.testFlag(Qt::RightButton) && m_grid->surface().isMarkerVisible())
+        m_platform.popups->exec(m_main.menus().popup(MainMenus::Popup::Wallpaper), at);
+    if (buttons.testFlag(Qt::LeftButton))
+        selectThumbnail(index);
+    m_grid->surface().setFocus();
+}
+
+void Browser::gridEmptyPressed(Qt::MouseButtons buttons, const QPoint& at)
+{
+    if (buttons.testFlag(Qt::RightButton)) {
+        m_platform.popups->exec(m_main.menus().popup(MainMenus::Popup::List), at);
+        m_main.menus().menu(QStringLiteral("mnuLvSort"))->setEnabled(false);
+    }
+    if (buttons.testFlag(Qt::LeftButton)) {
+        clearPreview();
+        m_main.statusBar().showSimple(m_grid->count() > 0 ? Listing::HintText : QString());
+        m_main.hoverHint().reset();
+    }
+    m_grid->surface().setFocus();
+}
+
+void Browser::gridKey(int key)
+{
+    if (!m_grid->surface().isMarkerVisible() || m_grid->count() < 2)
+        return;
+    const int row = m_main.fileList().selectedRow();
+    const qint64 selected =
+        row < 0 ? 0 : std::max<qint64>(0, m_grid->indexOf(m_main.fileList().model()->nameAt(row)));
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        openTiledView();
+        return;
+    case Qt::Key_PageDown:
+        m_grid->pageDown();
+        return;
+    case Qt::Key_PageUp:
+        m_grid->pageUp();
+        return;
+    default:
+        break;
+    }
+    if (const auto target =
+            ThumbNavigation::arrowMove(key, selected, m_grid->count(), m_grid->lastColumn() + 1))
+        selectThumbnail(*target);
 }

@@ -11,6 +11,7 @@ class Listing;
 class MainWindow;
 class PreviewPane;
 class Settings;
+class ThumbnailGrid;
 class TiledView;
 struct Platform;
 
@@ -30,6 +31,7 @@ public:
     TiledView& tiledView() const { return *m_tiled; }
     PreviewPane& preview() const { return *m_preview; }
     IconCache& icons() const { return *m_icons; }
+    ThumbnailGrid& grid() const { return *m_grid; }
 
     void treeFolderChanged();
     // Previews this file of the next folder listed, as if the user had clicked it.
@@ -45,7 +47,15 @@ public:
 
 private:
     void connectList();
+    void connectGrid();
+    // A list row clicked or reached by the keyboard.
     void loadPreview(int row);
+    // The file becomes the current image, shown in the preview with its facts.
+    void loadFile(const QString& name);
+    void thumbnailPressed(qint64 index, Qt::MouseButtons buttons, const QPoint& at);
+    void gridEmptyPressed(Qt::MouseButtons buttons, const QPoint& at);
+    void gridKey(int key);
+    void selectThumbnail(qint64 index);
     void clearPreview();
     void pressOnEmptySpace();
     void tiledViewClosed();
@@ -59,5 +69,6 @@ private:
     PreviewPane* m_preview;
     TiledView* m_tiled;
     Listing* m_listing;
+    ThumbnailGrid* m_grid;
     QString m_showWhenListed;
 };

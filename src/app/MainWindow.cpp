@@ -32,6 +32,7 @@
 #include "platform/SettingsStore.h"
 #include "preview/CurrentImage.h"
 #include "thumbs/ThumbnailBase.h"
+#include "thumbs/ThumbnailSurface.h"
 
 const QString MainWindow::Title = QStringLiteral("Vadro");
 

@@ -8,6 +8,7 @@
 #include "listing/FileListModel.h"
 #include "listing/FileListView.h"
 #include "thumbs/ThumbnailBase.h"
+#include "thumbs/ThumbnailSurface.h"
 
 namespace {
 

@@ -1,0 +1,79 @@
+#include "thumbs/ThumbnailBuilder.h"
+
+#include <QPainter>
+#include <QThread>
+#include <QThreadPool>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "platform/ImageDecoder.h"
+
+QImage ThumbnailBuilder::makeThumbnail(const QString& path, const QSize& pixelSize,
+                                       const QColor& background, const ImageDecoder& decoder)
+{
+    const DecodedImage decoded = decoder.decodeScaled(path, pixelSize);
+    if (!decoded.ok())
+        return {};
+    // Each picture starts from a cleared background, so transparent pixels show the
+    // background and never a previous picture.
+    QImage thumb(pixelSize, QImage::Format_RGB32);
+    thumb.fill(background);
+    QPainter p(&thumb);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    p.drawImage(QRect(QPoint(0, 0), pixelSize), decoded.image);
+    return thumb;
+}
+
+QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QSize& pixelSize,
+                                        const QColor& background, const ImageDecoder& decoder,
+                                        const std::function<void(int done)>& progress)
+{
+    const int count = paths.size();
+    QVector<QImage> thumbs(count);
+    if (count == 0)
+        return thumbs;
+
+    std::atomic<int> next{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    int done = 0;
+    int workersLeft = std::max(1, std::min(QThread::idealThreadCount(), count));
+    const int workers = workersLeft;
+
+    // A pool of our own, so that nothing else queued on the global pool delays the build.
+    QThreadPool pool;
+    pool.setMaxThreadCount(workers);
+    for (int w = 0; w < workers; ++w) {
+        pool.start([&] {
+            for (int i = next++; i < count; i = next++) {
+                QImage thumb = makeThumbnail(paths[i], pixelSize, background, decoder);
+                std::lock_guard<std::mutex> lock(mutex);
+                thumbs[i] = std::move(thumb);
+                ++done;
+                finished.notify_one();
+            }
+            std::lock_guard<std::mutex> lock(mutex);
+            --workersLeft;
+            finished.notify_one();
+        });
+    }
+
+    int reported = -1;
+    std::unique_lock<std::mutex> lock(mutex);
+    while (workersLeft > 0) {
+        finished.wait_for(lock, std::chrono::milliseconds(30));
+        if (done != reported && progress) {
+            reported = done;
+            lock.unlock();
+            progress(reported);
+            lock.lock();
+        }
+    }
+    lock.unlock();
+    pool.waitForDone();
+    if (progress && reported != count)
+        progress(count);
+    return thumbs;
+}

@@ -1,0 +1,127 @@
+#include "thumbs/ThumbnailGrid.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QScrollBar>
+
+#include "layout/Twips.h"
+#include "listing/FileList.h"
+#include "platform/MessageBoxes.h"
+#include "thumbs/ThumbGridGeometry.h"
+#include "thumbs/ThumbNavigation.h"
+#include "thumbs/ThumbnailBase.h"
+#include "thumbs/ThumbnailBuilder.h"
+#include "thumbs/ThumbnailSurface.h"
+
+const QString ThumbnailGrid::CapacityText =
+    QStringLiteral("Please increase the Thumbnailers' size and press F5 to show the thumbnails. ");
+
+ThumbnailGrid::ThumbnailGrid(ThumbnailBase& base, QLabel& countLabel, QProgressBar& progress,
+                             const ImageDecoder& decoder, MessageBoxes& messages,
+                             QWidget* dialogParent)
+    : QObject(&base), m_base(base), m_count(countLabel), m_progress(progress), m_decoder(decoder),
+      m_messages(messages), m_dialogParent(dialogParent)
+{
+}
+
+ThumbnailSurface& ThumbnailGrid::surface() const
+{
+    return *m_base.surface();
+}
+
+qint64 ThumbnailGrid::count() const
+{
+    return surface().count();
+}
+
+QString ThumbnailGrid::nameAt(qint64 index) const
+{
+    return index >= 0 && index < m_names.size() ? m_names[int(index)] : QString();
+}
+
+qint64 ThumbnailGrid::indexOf(const QString& name) const
+{
+    return m_index.value(name, -1);
+}
+
+void ThumbnailGrid::empty()
+{
+    m_names.clear();
+    m_index.clear();
+    surface().clear();
+    m_base.setSurfaceRows(0);
+    m_base.scrollBar()->hide();
+}
+
+void ThumbnailGrid::build(const FileList& files)
+{
+    // The pane as the last layout pass left it: the base may be hidden, its own sizes stale.
+    const PaneRects& pane = m_base.layoutNumbers();
+    const int columns =
+        ThumbGridGeometry::columns(pane.thumbSurfaceWidth, pane.thumbScrollBar.width);
+    m_lastColumn = columns - 1;
+    const int visibleRows = ThumbGridGeometry::visibleRows(pane.thumbBase.height);
+    const qint64 n = files.count();
+
+    m_count.hide();
+    m_progress.setRange(0, int(std::max<qint64>(0, n - 1)));
+    m_progress.setValue(0);
+    m_progress.show();
+    m_progress.repaint();
+
+    if (!ThumbGridGeometry::fits(n, columns)) {
+        m_messages.show(m_dialogParent, QStringLiteral("Vadro"), CapacityText,
+                        MessageBoxes::Icon::None);
+        empty();
+        m_progress.hide();
+        m_count.show();
+        return;
+    }
+
+    m_names = files.names();
+    m_index.clear();
+    QStringList paths;
+    paths.reserve(m_names.size());
+    for (int i = 0; i < m_names.size(); ++i) {
+        m_index.insert(m_names[i], i);
+        paths.append(FileList::join(files.path(), m_names[i]));
+    }
+    // Drawn at the screen's pixel ratio, so the small pictures stay sharp on high-dpi screens.
+    const qreal ratio = surface().devicePixelRatioF();
+    const int side = Twips::toPixels(ThumbGridGeometry::Thumb);
+    const QSize pixels(qRound(side * ratio), qRound(side * ratio));
+    QVector<QImage> thumbs = ThumbnailBuilder::build(
+        paths, pixels, surface().palette().color(QPalette::Window), m_decoder, [this](int done) {
+            // Painted at once: the build takes no input, so there is no event loop to wait for.
+            m_progress.setValue(std::min(done, m_progress.maximum()));
+            m_progress.repaint();
+        });
+    for (QImage& thumb : thumbs)
+        thumb.setDevicePixelRatio(ratio);
+    surface().setThumbnails(std::move(thumbs), columns);
+
+    const qint64 lastRow = ThumbGridGeometry::lastRow(n, columns);
+    const qint64 maximum = ThumbGridGeometry::scrollMaximum(lastRow, visibleRows);
+    QScrollBar* bar = m_base.scrollBar();
+    // The value is kept where the new range allows it; the bar brings it inside otherwise.
+    bar->setRange(0, int(std::clamp<qint64>(maximum, 0, 1 << 24)));
+    m_base.setSurfaceRows(lastRow + 1);
+    bar->setVisible(ThumbGridGeometry::scrollBarShown(maximum));
+
+    m_progress.hide();
+    m_count.show();
+}
+
+void ThumbnailGrid::pageDown()
+{
+    QScrollBar* bar = m_base.scrollBar();
+    bar->setValue(ThumbNavigation::pageDown(bar->value(), bar->minimum(), bar->maximum(),
+                                            ThumbGridGeometry::LargeChange, !bar->isHidden()));
+}
+
+void ThumbnailGrid::pageUp()
+{
+    QScrollBar* bar = m_base.scrollBar();
+    bar->setValue(ThumbNavigation::pageUp(bar->value(), bar->minimum(),
+                                          ThumbGridGeometry::LargeChange, !bar->isHidden()));
+}

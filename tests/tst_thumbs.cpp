@@ -1,0 +1,348 @@
+#include <QtTest>
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QScrollBar>
+
+#include "Harness.h"
+#include "app/Browser.h"
+#include "app/TitleStrip.h"
+#include "listing/FileList.h"
+#include "listing/FileListModel.h"
+#include "listing/FileListView.h"
+#include "listing/FolderTree.h"
+#include "listing/ViewModes.h"
+#include "preview/CurrentImage.h"
+#include "preview/PreviewPane.h"
+#include "preview/TiledView.h"
+#include "thumbs/ThumbGridGeometry.h"
+#include "thumbs/ThumbnailBase.h"
+#include "thumbs/ThumbnailGrid.h"
+#include "thumbs/ThumbnailSurface.h"
+
+namespace {
+
+void writeTile(const QString& folder, const QString& name, QColor color, int side = 8)
+{
+    QImage image(side, side, QImage::Format_ARGB32);
+    image.fill(color);
+    if (!image.save(folder + QLatin1Char('/') + name))
+        qWarning("could not write %s", qPrintable(name));
+}
+
+void writeTiles(const QString& folder, int count)
+{
+    for (int i = 0; i < count; ++i)
+        writeTile(folder, QStringLiteral("t%1.bmp").arg(i, 4, 10, QLatin1Char('0')),
+                  QColor::fromHsv(i * 7 % 360, 200, 200));
+}
+
+// A window whose thumbnail area has room for exactly `columns` columns.
+void storeColumns(const Sandbox& box, int columns)
+{
+    // The list is IsbLeft - IsaLeft - 40 wide and the base 10 less; the bar takes 240.
+    const int isb = 2000 + 40 + 10 + 240 + columns * 1000 + 300;
+    box.store(QStringLiteral("Settings"), QStringLiteral("MainWidth"), QString::number(isb + 3000));
+    box.store(QStringLiteral("Settings"), QStringLiteral("MainHeight"), QStringLiteral("6000"));
+    box.store(QStringLiteral("Settings"), QStringLiteral("IsbLeft"), QString::number(isb));
+}
+
+struct Grid
+{
+    explicit Grid(Run& run)
+        : main(run.main()), browser(main.browser()), grid(browser.grid()), surface(grid.surface())
+    {
+    }
+    MainWindow& main;
+    Browser& browser;
+    ThumbnailGrid& grid;
+    ThumbnailSurface& surface;
+
+    void show() { main.run(Command::ViewThumbnails); }
+    void press(qint64 index, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mousePress(&surface, button, Qt::NoModifier, surface.thumbnailRect(index).center());
+        QTest::mouseRelease(&surface, button, Qt::NoModifier,
+                            surface.thumbnailRect(index).center());
+    }
+    QString selectedName() const
+    {
+        return main.fileList().model()->nameAt(main.fileList().selectedRow());
+    }
+    QColor pixelOf(qint64 index, QPoint offset = QPoint(30, 30)) const
+    {
+        const QImage shot = surface.grab(surface.thumbnailRect(index)).toImage();
+        return shot.pixelColor(offset);
+    }
+};
+
+} // namespace
+
+class TestThumbs : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void gridFollowsTheLayoutAndTheFiles();
+    void capacityMessage();
+    void pressesKeysAndTheList();
+    void pagingAndScrolling();
+    void brokenAndTransparentCells();
+    void emptySpaceAndPopups();
+};
+
+void TestThumbs::gridFollowsTheLayoutAndTheFiles()
+{
+    Sandbox box;
+    storeColumns(box, 5);
+    writeTiles(box.folder(), 40);
+    const QString twelve = box.dir.filePath(QStringLiteral("twelve"));
+    QDir().mkpath(twelve);
+    writeTiles(twelve, 12);
+    Run run(box);
+    Grid g(run);
+    QTRY_COMPARE(g.grid.count(), 40);
+    QCOMPARE(g.grid.lastColumn(), 4);
+    QCOMPARE(g.surface.columns(), 5);
+    // Built while the list shows: ready when the grid is shown.
+    QVERIFY(g.main.thumbBase().isHidden());
+    QVERIFY(!g.main.titleStrip().progressBar()->isVisible());
+    QVERIFY(g.main.titleStrip().countLabel()->isVisible());
+
+    // Cells of 1000 twips from the surface's corner; the surface 120 twips into the base.
+    QCOMPARE(g.surface.thumbnailRect(11), (TwipRect{1000, 2000, 900, 900}.toPixels()));
+    QCOMPARE(g.surface.x(), Twips::toPixels(120));
+    QCOMPARE(g.surface.thumbnailAt(g.surface.thumbnailRect(7).center()), 7);
+
+    run.main().folderTree().setSelectedPath(twelve);
+    QTRY_COMPARE(g.grid.count(), 12);
+    QCOMPARE(g.grid.nameAt(11), QStringLiteral("t0011.bmp"));
+    QCOMPARE(g.main.thumbBase().scrollBar()->isHidden(),
+             !ThumbGridGeometry::scrollBarShown(ThumbGridGeometry::scrollMaximum(
+                 2, ThumbGridGeometry::visibleRows(g.main.lastLayout().thumbBase.height))));
+    g.show();
+    QVERIFY(g.main.thumbBase().isVisible());
+    QCOMPARE(QApplication::focusWidget(), &g.surface);
+    // Sharp on the screen: each small picture has the screen's pixel ratio.
+    QCOMPARE(g.surface.thumbnail(0).devicePixelRatio(), g.surface.devicePixelRatioF());
+}
+
+void TestThumbs::capacityMessage()
+{
+    Sandbox box;
+    storeColumns(box, 1);
+    writeTiles(box.folder(), 246);
+    Run run(box);
+    Grid g(run);
+    QTRY_COMPARE(run.test.messages->shown.size(), 1);
+    QCOMPARE(run.test.messages->shown[0].text, ThumbnailGrid::CapacityText);
+    QCOMPARE(run.test.messages->shown[0].title, QStringLiteral("Vadro"));
+    QCOMPARE(g.grid.count(), 0);
+    QCOMPARE(g.main.fileList().model()->rowCount(), 246); // the list is filled all the same
+    QVERIFY(g.main.thumbBase().scrollBar()->isHidden());
+
+    // A list click on a file that has no thumbnail hides the marker.
+    QAbstractItemView* view = g.main.fileList().currentView();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->visualRect(g.main.fileList().model()->index(0, 0)).center());
+    QCOMPARE(g.browser.current().file(), QStringLiteral("t0000.bmp"));
+    QVERIFY(!g.surface.isMarkerVisible());
+
+    // One file fewer fits in 245 rows.
+    QVERIFY(QFile::remove(box.folder() + QStringLiteral("/t0245.bmp")));
+    run.main().run(Command::Refresh);
+    QCOMPARE(g.grid.count(), 245);
+    QCOMPARE(run.test.messages->shown.size(), 1);
+}
+
+void TestThumbs::pressesKeysAndTheList()
+{
+    Sandbox box;
+    storeColumns(box, 5);
+    writeTiles(box.folder(), 12);
+    Run run(box);
+    Grid g(run);
+    QTRY_COMPARE(g.grid.count(), 12);
+    g.show();
+
+    // Nothing selected: keys do nothing.
+    QTest::keyClick(&g.surface, Qt::Key_Right);
+    QVERIFY(!g.surface.isMarkerVisible());
+
+    g.press(6);
+    QCOMPARE(g.surface.marker(), 6);
+    QCOMPARE(g.browser.current().file(), QStringLiteral("t0006.bmp"));
+    QCOMPARE(g.selectedName(), QStringLiteral("t0006.bmp"));
+    QVERIFY(g.browser.preview().isVisible());
+    QCOMPARE(g.main.statusBar().line()->partText(0), QStringLiteral("File: t0006.bmp"));
+
+    QTest::keyClick(&g.surface, Qt::Key_Down); // 6 -> 11
+    QCOMPARE(g.surface.marker(), 11);
+    QCOMPARE(g.selectedName(), QStringLiteral("t0011.bmp"));
+    QTest::keyClick(&g.surface, Qt::Key_Right); // nothing past the last
+    QCOMPARE(g.surface.marker(), 11);
+    QTest::keyClick(&g.surface, Qt::Key_Up);
+    QTest::keyClick(&g.surface, Qt::Key_Up);
+    QCOMPARE(g.surface.marker(), 1);
+    QTest::keyClick(&g.surface, Qt::Key_Up); // first row: nothing
+    QCOMPARE(g.surface.marker(), 1);
+    QTest::keyClick(&g.surface, Qt::Key_Left);
+    QTest::keyClick(&g.surface, Qt::Key_Left); // nothing before the first
+    QCOMPARE(g.surface.marker(), 0);
+    QCOMPARE(g.browser.current().file(), QStringLiteral("t0000.bmp"));
+
+    // Sorted differently, the list and the grid still meet by name.
+    g.main.run(Command::SortDescending);
+    g.main.run(Command::ViewList);
+    QAbstractItemView* view = g.main.fileList().currentView();
+    const QModelIndex first = g.main.fileList().model()->index(0, 0);
+    QCOMPARE(first.data().toString(), QStringLiteral("t0011.bmp"));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->visualRect(first).center());
+    QCOMPARE(g.surface.marker(), 11);
+    g.show();
+    QTest::keyClick(&g.surface, Qt::Key_Left);
+    QCOMPARE(g.surface.marker(), 10);
+    QCOMPARE(g.selectedName(), QStringLiteral("t0010.bmp"));
+
+    QTest::keyClick(&g.surface, Qt::Key_Return);
+    QVERIFY(g.browser.tiledView().isVisible());
+    g.browser.tiledView().close();
+    QCOMPARE(QApplication::focusWidget(), &g.surface);
+    QTest::mouseDClick(&g.surface, Qt::LeftButton, Qt::NoModifier,
+                       g.surface.thumbnailRect(3).center());
+    QVERIFY(g.browser.tiledView().isVisible());
+    QCOMPARE(g.browser.current().file(), QStringLiteral("t0003.bmp"));
+}
+
+void TestThumbs::pagingAndScrolling()
+{
+    Sandbox box;
+    storeColumns(box, 1);
+    box.store(QStringLiteral("Settings"), QStringLiteral("MainHeight"), QStringLiteral("7000"));
+    writeTiles(box.folder(), 12);
+    Run run(box);
+    Grid g(run);
+    QTRY_COMPARE(g.grid.count(), 12);
+    g.show();
+    g.main.run(Command::Refresh); // built on the pane as it is now
+    QScrollBar* bar = g.main.thumbBase().scrollBar();
+    const int visible = ThumbGridGeometry::visibleRows(g.main.lastLayout().thumbBase.height);
+    QCOMPARE(bar->maximum(), int(ThumbGridGeometry::scrollMaximum(11, visible)));
+    QVERIFY(bar->isVisible());
+    g.press(0);
+    const int max = bar->maximum();
+    QTest::keyClick(&g.surface, Qt::Key_PageDown);
+    QCOMPARE(bar->value(), std::min(7, max));
+    QCOMPARE(g.surface.y(), Twips::toPixels(-bar->value() * 567));
+    QTest::keyClick(&g.surface, Qt::Key_PageDown);
+    QCOMPARE(bar->value(), max);
+    QTest::keyClick(&g.surface, Qt::Key_PageUp);
+    QCOMPARE(bar->value(), max > 14 ? max - 7 : (max > 7 ? max - 7 : 0));
+    QTest::keyClick(&g.surface, Qt::Key_PageUp);
+    QTest::keyClick(&g.surface, Qt::Key_PageUp);
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(g.surface.marker(), 0); // paging leaves the selection alone
+
+    // The wheel over the grid turns the bar.
+    QWheelEvent wheel(QPointF(10, 10), g.surface.mapToGlobal(QPointF(10, 10)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&g.surface, &wheel);
+    QVERIFY(bar->value() > 0);
+
+    // A grid without its bar does not move on Page Down.
+    const QString few = box.dir.filePath(QStringLiteral("few"));
+    QDir().mkpath(few);
+    writeTiles(few, 2);
+    g.main.folderTree().setSelectedPath(few);
+    QTRY_COMPARE(g.grid.count(), 2);
+    QVERIFY(bar->isHidden());
+    g.press(0);
+    const int top = g.surface.y();
+    QTest::keyClick(&g.surface, Qt::Key_PageDown);
+    QCOMPARE(g.surface.y(), top);
+    QCOMPARE(g.surface.y(), 0);
+}
+
+void TestThumbs::brokenAndTransparentCells()
+{
+    Sandbox box;
+    storeColumns(box, 5);
+    box.store(QStringLiteral("Type"), QStringLiteral("Ico"), QStringLiteral("*.ico;"));
+    writeTile(box.folder(), QStringLiteral("a.bmp"), Qt::red, 16);
+    QFile broken(box.folder() + QStringLiteral("/b.bmp"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("BM this is not a bitmap");
+    broken.close();
+    writeTile(box.folder(), QStringLiteral("c.bmp"), Qt::blue, 16);
+    QImage clear(32, 32, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    for (int y = 0; y < 32; ++y)
+        clear.setPixelColor(y, y, Qt::green); // a diagonal line on nothing
+    QVERIFY(clear.save(box.folder() + QStringLiteral("/d.ico")));
+    Run run(box);
+    Grid g(run);
+    QTRY_COMPARE(g.grid.count(), 4);
+    g.show();
+    const QColor background = g.surface.palette().color(QPalette::Window);
+    QCOMPARE(g.pixelOf(0), QColor(Qt::red));
+    QCOMPARE(g.pixelOf(1), background); // blank, not a copy of the previous picture
+    QCOMPARE(g.pixelOf(2), QColor(Qt::blue));
+    QCOMPARE(g.pixelOf(3, QPoint(45, 10)), background); // the blue shows nowhere through it
+    QVERIFY(g.surface.thumbnail(1).isNull());
+
+    // The build keeps the current image: the tiled view still has its picture.
+    g.press(0);
+    g.browser.openTiledView();
+    g.main.run(Command::ViewLargeIcons);
+    QVERIFY(g.browser.current().hasPicture());
+    // A press on the broken cell: no picture, no old dimensions.
+    g.show();
+    g.press(1);
+    QVERIFY(!g.browser.current().hasPicture());
+    QVERIFY(!g.browser.preview().isVisible());
+    QCOMPARE(g.main.statusBar().line()->partText(1), QString());
+}
+
+void TestThumbs::emptySpaceAndPopups()
+{
+    Sandbox box;
+    storeColumns(box, 5);
+    writeTiles(box.folder(), 3);
+    Run run(box);
+    Grid g(run);
+    QTRY_COMPARE(g.grid.count(), 3);
+    g.show();
+    FakePopupMenus& popups = *run.test.popups;
+
+    g.press(1, Qt::RightButton); // nothing selected: no menu
+    QVERIFY(popups.opened.isEmpty());
+    g.press(0);
+    g.press(2, Qt::RightButton);
+    QCOMPARE(popups.opened.last(), QStringLiteral("mnuWall"));
+    QCOMPARE(g.surface.marker(), 0); // the marker and the preview stay
+    QCOMPARE(g.browser.current().file(), QStringLiteral("t0000.bmp"));
+
+    const QPoint empty = g.surface.thumbnailRect(2).bottomRight() + QPoint(200, 5);
+    QTest::mouseClick(&g.surface, Qt::RightButton, Qt::NoModifier, empty);
+    QCOMPARE(popups.opened.last(), QStringLiteral("mnuLv"));
+    QVERIFY(!g.main.menus().menu(QStringLiteral("mnuLvSort"))->isEnabled());
+    QVERIFY(g.surface.isMarkerVisible());
+
+    QTest::mouseClick(&g.surface, Qt::LeftButton, Qt::NoModifier, empty);
+    QVERIFY(!g.surface.isMarkerVisible());
+    QVERIFY(!g.browser.current().isSet());
+    QCOMPARE(g.main.fileList().selectedRow(), -1);
+    QCOMPARE(
+        run.line(),
+        QStringLiteral("Click an item to preview it or Double click it to show the tiled image"));
+
+    // Outside the surface, on the base: the same empty space.
+    g.press(1);
+    QTest::mouseClick(&g.main.thumbBase(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    QVERIFY(!g.surface.isMarkerVisible());
+}
+
+QTEST_MAIN(TestThumbs)
+#include "tst_thumbs.moc"
