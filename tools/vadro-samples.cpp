@@ -15,12 +15,16 @@
 #include <QRadialGradient>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <initializer_list>
 #include <map>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -606,51 +610,70 @@ QByteArray encodeGif(const QImage& image)
 }
 
 // Qt's ICO writer leaves the padding of the transparency mask uninitialised, so two runs could
-// differ; this writes the same kind of 32-bit icon with every byte set.
-QByteArray encodeIco(const QImage& image)
+// differ; this writes the same kind of 32-bit icons with every byte set, one entry per image.
+QByteArray encodeIco(const std::vector<QImage>& images)
 {
-    const QImage img = image.convertToFormat(QImage::Format_ARGB32);
-    const quint32 w = img.width(), h = img.height(), maskStride = (w + 31) / 32 * 4;
     QByteArray ico;
-    le(ico, 2, {0, 1, 1});                           // reserved, an icon (not a cursor), one image
-    le(ico, 1, {w & 0xFF, h & 0xFF, 0, 0});          // 256 is stored as 0; no palette
-    le(ico, 2, {1, 32});                             // planes, bits per pixel
-    le(ico, 4, {40 + (w * 4 + maskStride) * h, 22}); // size of the bitmap, where it starts
-    le(ico, 4, {40, w, 2 * h});                      // its header; the height counts the mask too
-    le(ico, 2, {1, 32});
-    le(ico, 4, {0, 0, 0, 0, 0, 0});       // no compression; the other fields unused
-    for (int y = int(h) - 1; y >= 0; --y) // bottom-up rows of BGRA
-        for (int x = 0; x < int(w); ++x) {
-            const QRgb p = img.pixel(x, y);
-            le(ico, 1,
-               {quint32(qBlue(p)), quint32(qGreen(p)), quint32(qRed(p)), quint32(qAlpha(p))});
+    le(ico, 2, {0, 1, quint32(images.size())}); // reserved, an icon (not a cursor), the count
+    std::vector<QImage> argb;
+    quint32 offset = 6 + 16 * quint32(images.size()); // the bitmaps follow the directory
+    for (const QImage& image : images) {
+        argb.push_back(image.convertToFormat(QImage::Format_ARGB32));
+        const quint32 w = image.width(), h = image.height(), maskStride = (w + 31) / 32 * 4;
+        const quint32 bytes = 40 + (w * 4 + maskStride) * h;
+        le(ico, 1, {w & 0xFF, h & 0xFF, 0, 0}); // 256 is stored as 0; no palette
+        le(ico, 2, {1, 32});                    // planes, bits per pixel
+        le(ico, 4, {bytes, offset});            // size of the bitmap, where it starts
+        offset += bytes;
+    }
+    for (const QImage& img : argb) {
+        const quint32 w = img.width(), h = img.height(), maskStride = (w + 31) / 32 * 4;
+        le(ico, 4, {40, w, 2 * h}); // its header; the height counts the mask too
+        le(ico, 2, {1, 32});
+        le(ico, 4, {0, 0, 0, 0, 0, 0});       // no compression; the other fields unused
+        for (int y = int(h) - 1; y >= 0; --y) // bottom-up rows of BGRA
+            for (int x = 0; x < int(w); ++x) {
+                const QRgb p = img.pixel(x, y);
+                le(ico, 1,
+                   {quint32(qBlue(p)), quint32(qGreen(p)), quint32(qRed(p)), quint32(qAlpha(p))});
+            }
+        for (int y = int(h) - 1; y >= 0; --y) { // mask: a set bit marks a fully transparent pixel
+            QByteArray row(maskStride, '\0');
+            for (int x = 0; x < int(w); ++x)
+                if (qAlpha(img.pixel(x, y)) == 0)
+                    row[x / 8] = char(row[x / 8] | 0x80 >> (x % 8));
+            ico.append(row);
         }
-    for (int y = int(h) - 1; y >= 0; --y) { // mask: a set bit marks a fully transparent pixel
-        QByteArray row(maskStride, '\0');
-        for (int x = 0; x < int(w); ++x)
-            if (qAlpha(img.pixel(x, y)) == 0)
-                row[x / 8] = char(row[x / 8] | 0x80 >> (x % 8));
-        ico.append(row);
     }
     return ico;
 }
 
-bool save(const QImage& image, const QString& path, const QByteArray& format, QString* error)
+bool writeFile(const QByteArray& bytes, const QString& path, QString* error)
 {
-    if (format == "gif" || format == "ico") {
-        const QByteArray bytes = format == "gif" ? encodeGif(image) : encodeIco(image);
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
-            return true;
-        *error = file.errorString();
-        return false;
-    }
-    QImage out = image.convertToFormat(QImage::Format_RGB888);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush())
+        return true;
+    *error = file.errorString();
+    return false;
+}
+
+// An 8-bit image is written as it is, for palette bitmaps and grey JPEGs; anything else as
+// 24-bit colour.
+bool save(const QImage& image, const QString& path, const QByteArray& format, QString* error,
+          int quality = 90)
+{
+    if (format == "gif")
+        return writeFile(encodeGif(image), path, error);
+    if (format == "ico")
+        return writeFile(encodeIco({image}), path, error);
+    const bool eightBit =
+        image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Grayscale8;
+    QImage out = eightBit ? image : image.convertToFormat(QImage::Format_RGB888);
     // The default resolution follows the screen; a fixed one keeps the headers identical.
     out.setDotsPerMeterX(3780);
     out.setDotsPerMeterY(3780);
     QImageWriter writer(path, format);
-    writer.setQuality(90);
+    writer.setQuality(quality);
     if (writer.write(out))
         return true;
     *error = writer.errorString();
@@ -724,16 +747,355 @@ void writeAll(const Put& put)
     put("stars-gold", "ico", stars({24, 24}, 1, 0.4, none, 0xf5b921_rgb, 0, 71));
 }
 
+// --- the benchmark corpus ---------------------------------------------------------------------
+// Five hundred files in the mix a photo folder with some graphics in it has: mostly JPEG photos
+// from thumbnail size up to 12 megapixels, then bitmaps, GIFs and icons. Every file depends on
+// its number alone, so any thread may write it and every run writes the same bytes.
+
+constexpr int CorpusJpegs = 325, CorpusBitmaps = 75, CorpusGifs = 60, CorpusIcons = 40;
+constexpr int CorpusFiles = CorpusJpegs + CorpusBitmaps + CorpusGifs + CorpusIcons;
+
+// Draws in a fixed order from one seed. Each draw is its own statement: the order in which a
+// call's arguments are evaluated is unspecified, and with it which value goes where.
+class Dice
+{
+public:
+    explicit Dice(quint32 seed) : m_seed(seed) {}
+    double real() { return unit(hash(m_seed, m_draws++, 0xD1CE)); }
+    double between(double lo, double hi) { return lo + (hi - lo) * real(); }
+    int upTo(int lo, int hi)
+    {
+        return lo + int(hash(m_seed, m_draws++, 0xD1CE) % quint32(hi - lo + 1));
+    }
+    bool chance(double p) { return real() < p; }
+
+private:
+    quint32 m_seed;
+    quint32 m_draws = 0;
+};
+
+// Colours around one hue, as the light of one scene or the inks of one design are.
+class Palette
+{
+public:
+    explicit Palette(Dice& d) : m_d(d), m_hue(d.real()) {}
+    QColor pick(double spread, double satLo, double satHi, double valLo, double valHi)
+    {
+        const double h = m_d.between(-spread, spread);
+        const double s = m_d.between(satLo, satHi);
+        const double v = m_d.between(valLo, valHi);
+        return QColor::fromHsvF(float(std::fmod(m_hue + h + 2.0, 1.0)), float(s), float(v));
+    }
+
+private:
+    Dice& m_d;
+    double m_hue;
+};
+
+// A 4:3, 3:2, 16:9 or square frame, landscape or portrait, that fits `box` upright.
+QSize frame(Dice& d, double longSide, QSize box)
+{
+    static const double ratios[] = {0.75, 0.75, 0.75, 2.0 / 3, 0.5625, 1.0};
+    const double r = ratios[d.upTo(0, 5)];
+    const bool portrait = r < 1 && d.chance(0.3);
+    const int along = portrait ? box.height() : box.width(); // room for the long side
+    const int lo = int(std::lround(std::min(longSide, double(along))));
+    const int sh = std::clamp(int(std::lround(lo * r)), 16, std::min(lo, box.height()));
+    return portrait ? QSize(sh, lo) : QSize(lo, sh);
+}
+
+// Long sides spread evenly on a log scale from `lo` to `hi` over `count` files.
+double logSpread(int i, int count, double lo, double hi)
+{
+    return lo * std::pow(hi / lo, count > 1 ? double(i) / (count - 1) : 0.0);
+}
+
+// A picture that compresses like a photograph: a lit background, a horizon, soft and hard-edged
+// things, texture at a coarse and a fine scale, and sensor grain.
+QImage photo(QSize s, quint32 seed)
+{
+    Dice d(seed);
+    Palette colours(d);
+    const double w = s.width(), h = s.height(), span = std::max(w, h);
+    QImage img(s, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    p.setPen(Qt::NoPen);
+
+    const double tilt = d.between(-0.4, 0.4);
+    const QPointF mid(w / 2, h / 2), reach(std::sin(tilt) * h / 2, std::cos(tilt) * h / 2);
+    QLinearGradient sky(mid - reach, mid + reach);
+    sky.setColorAt(0, colours.pick(0.05, 0.1, 0.5, 0.7, 1.0));
+    sky.setColorAt(0.55, colours.pick(0.1, 0.2, 0.6, 0.5, 0.9));
+    sky.setColorAt(1, colours.pick(0.15, 0.2, 0.7, 0.2, 0.6));
+    p.fillRect(img.rect(), sky);
+
+    if (d.chance(0.7)) { // hills: a few sines along the horizon
+        const double horizon = h * d.between(0.35, 0.75);
+        double amp[3], freq[3], phase[3];
+        for (int k = 0; k < 3; ++k) {
+            amp[k] = h * d.between(0.01, 0.08) / (k + 1);
+            freq[k] = d.between(0.5, 3.0) * (k + 1);
+            phase[k] = d.between(0, 2 * Pi);
+        }
+        QPolygonF hill;
+        for (int i = 0; i <= 96; ++i) {
+            const double x = w * i / 96;
+            double y = horizon;
+            for (int k = 0; k < 3; ++k)
+                y += amp[k] * std::sin(2 * Pi * freq[k] * x / w + phase[k]);
+            hill << QPointF(x, y);
+        }
+        hill << QPointF(w, h) << QPointF(0, h);
+        QLinearGradient ground(0, horizon, 0, h);
+        ground.setColorAt(0, colours.pick(0.3, 0.3, 0.7, 0.3, 0.6));
+        ground.setColorAt(1, colours.pick(0.3, 0.4, 0.8, 0.1, 0.4));
+        p.setBrush(ground);
+        p.drawPolygon(hill);
+    }
+
+    // lights out of focus, foliage, boxes in side light
+    const int things = d.upTo(6, 26);
+    for (int k = 0; k < things; ++k) {
+        const double x = d.real() * w, y = d.real() * h, r = span * d.between(0.02, 0.18);
+        QColor c = colours.pick(0.5, 0.1, 0.8, 0.1, 1.0);
+        c.setAlphaF(float(d.between(0.35, 0.9)));
+        if (d.chance(0.5)) {
+            QColor edge = c;
+            edge.setAlpha(0);
+            QRadialGradient soft(QPointF(x, y), r);
+            soft.setColorAt(0, c);
+            soft.setColorAt(0.6, c);
+            soft.setColorAt(1, edge);
+            p.setBrush(soft);
+            p.drawEllipse(QPointF(x, y), r, r);
+        } else {
+            const double aspect = d.between(0.3, 2.5), turn = d.between(-15, 15);
+            QLinearGradient lit(-r, 0, r, 0);
+            lit.setColorAt(0, c.lighter(140));
+            lit.setColorAt(1, c.darker(160));
+            p.save();
+            p.translate(x, y);
+            p.rotate(turn);
+            p.setBrush(lit);
+            p.drawRect(QRectF(-r, -r * aspect, 2 * r, 2 * r * aspect));
+            p.restore();
+        }
+    }
+
+    // Random lattices stretched smoothly over the frame; overlay mode shades what is under them
+    // instead of covering it. The coarse one tints a little, the finer ones are grey.
+    auto texture = [&](double cell, int depth, bool tinted, quint32 layer) {
+        const QSize n(int(w / cell) + 2, int(h / cell) + 2);
+        QImage lattice(n, QImage::Format_RGB32);
+        for (int y = 0; y < n.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(lattice.scanLine(y));
+            for (int x = 0; x < n.width(); ++x) {
+                const quint32 v = hash(quint32(x), quint32(y), seed * 4 + layer);
+                const int g = 128 - depth + int(v % quint32(2 * depth + 1));
+                const int t = tinted ? int(v >> 16 & 15) - 8 : 0;
+                line[x] = qRgb(std::clamp(g + t, 0, 255), g, std::clamp(g - t, 0, 255));
+            }
+        }
+        p.drawImage(QRectF(0, 0, w, h), lattice);
+    };
+    p.setCompositionMode(QPainter::CompositionMode_Overlay);
+    texture(span / d.between(12, 40), d.upTo(30, 70), true, 1);
+    texture(d.between(12, 30), d.upTo(20, 40), false, 2);
+    texture(d.between(2.5, 6), d.upTo(20, 45), false, 3);
+    p.end();
+
+    const int grain = d.upTo(3, 6);
+    for (int y = 0; y < s.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < s.width(); ++x) {
+            const int n = int(hash(quint32(x), quint32(y), seed) % quint32(2 * grain + 1)) - grain;
+            const QRgb c = line[x];
+            auto add = [n](int v) { return std::clamp(v + n, 0, 255); };
+            line[x] = qRgb(add(qRed(c)), add(qGreen(c)), add(qBlue(c)));
+        }
+    }
+    return img;
+}
+
+// One of the tile families with its colours and scale drawn from `seed`. With `clear` the
+// ground is transparent, for the families that have one; those are the first seven.
+QImage pattern(QSize s, quint32 seed, bool clear)
+{
+    Dice d(seed);
+    Palette colours(d);
+    const int family = d.upTo(0, clear ? 6 : 14);
+    const QColor ground = clear ? QColor(Qt::transparent) : colours.pick(0.1, 0.05, 0.4, 0.75, 1.0);
+    const QColor ink = colours.pick(0.5, 0.4, 0.9, 0.3, 0.9);
+    const QColor other = colours.pick(0.5, 0.3, 0.8, 0.15, 0.7);
+    // a cell of 6 to 32 pixels, and at most 24 cells across to keep the drawing quick
+    const int cellPx = d.upTo(6, 32), small = std::min(s.width(), s.height());
+    const int cells = std::clamp(small / cellPx, 2, 24), even = cells + cells % 2;
+    const double amount = d.real();
+    const bool flag = d.chance(0.5);
+    switch (family) {
+    case 0:
+        return checks(s, cells, ground, ink);
+    case 1:
+        return stripes(s, std::max(1, cells / 2), 0.2 + 0.4 * amount, flag, ground, ink);
+    case 2:
+        return dots(s, cells, even, 0.15 + 0.2 * amount, flag, ground, ink);
+    case 3:
+        return waves(s, std::max(1, cells / 3), 1 + cells % 4, 0.1 + 0.2 * amount, flag, ground,
+                     ink, cells % 3 ? other : QColor());
+    case 4:
+        return diamonds(s, cells, cells, 0.6 + 0.4 * amount, ground, ink, other);
+    case 5:
+        return stars(s, std::max(1, cells / 2), 0.2 + 0.2 * amount, ground, ink,
+                     flag ? 4 * cells : 0, seed);
+    case 6:
+        return grid(s, std::max(3, small / cells / 2), 3 + cells % 4, ground, other, ink);
+    case 7:
+        return bricks(s, cells, std::max(1, cells / 2), ink, ground);
+    case 8:
+        return herringbone(s, std::clamp(cells / 4, 1, std::max(1, small / 12)) * 4, ink, other);
+    case 9:
+        return hexagons(s, cells, even, ink, other);
+    case 10:
+        return scales(s, std::max(2, cells / 2), ink, other);
+    case 11:
+        return plaid(s, {{ground, 4 + cells % 5},
+                         {ink, 2 + cells % 3},
+                         {other, 1 + cells % 2},
+                         {ink, 2 + cells % 3}});
+    case 12:
+        return noise(s, 2 + cells % 5, 2 + cells % 3, Noise(cells % 4), {other, ink, ground}, seed);
+    case 13:
+        return gradient(s, {ground, ink, other}, cells % 3, 1 + cells % 2, flag);
+    default:
+        return weave(s, std::max(1, cells / 2), 1 + cells % 3, other, ink, ground);
+    }
+}
+
+// An 8-bit palette image: the image's own colours when it has few, else the dithered cube.
+QImage indexed8(const QImage& image)
+{
+    const Indexed ix = quantise(image);
+    QImage out(image.size(), QImage::Format_Indexed8);
+    // Qt writes whole scan lines, padding too: clear it so no leftover memory reaches the file.
+    std::fill(out.bits(), out.bits() + out.sizeInBytes(), uchar(0));
+    // a full table: Qt would write 16 colours or fewer as a 4-bit bitmap
+    QList<QRgb> table(ix.palette.begin(), ix.palette.end());
+    table.resize(256, qRgb(0, 0, 0));
+    out.setColorTable(table);
+    const size_t w = size_t(image.width());
+    for (int y = 0; y < image.height(); ++y)
+        std::copy_n(ix.pixels.begin() + ptrdiff_t(size_t(y) * w), w, out.scanLine(y));
+    return out;
+}
+
+struct CorpusFile
+{
+    QString name;
+    QByteArray format;
+    std::vector<QImage> images; // one, or the sizes of an icon
+    int quality = 90;
+};
+
+QString sized(const char* kind, int i, QSize s, const char* ext)
+{
+    return QStringLiteral("%1-%2-%3x%4.%5")
+        .arg(QLatin1String(kind))
+        .arg(i, 3, 10, QLatin1Char('0'))
+        .arg(s.width())
+        .arg(s.height())
+        .arg(QLatin1String(ext));
+}
+
+CorpusFile corpusFile(int index)
+{
+    Dice d(quint32(index) * 7919u + 17u);
+    const quint32 seed = hash(quint32(index), 0xC0);
+    int i = index;
+    if (i < CorpusJpegs) {
+        // both ends exactly: the smallest thumbnail-sized photo and a 12-megapixel one
+        QSize s = i == 0 ? QSize(64, 64)
+                  : i == CorpusJpegs - 1
+                      ? QSize(4000, 3000)
+                      : frame(d, logSpread(i, CorpusJpegs, 64, 4000), QSize(4000, 3000));
+        s = s.expandedTo(QSize(64, 64));
+        QImage img = photo(s, seed);
+        const bool grey = i % 16 == 7;
+        if (grey)
+            img = img.convertToFormat(QImage::Format_Grayscale8);
+        // both extensions the file list matches
+        return {
+            sized(grey ? "grey" : "photo", i, s, i % 8 == 3 ? "jpeg" : "jpg"), "jpg", {img}, 85};
+    }
+    i -= CorpusJpegs;
+    if (i < CorpusBitmaps) {
+        // full decodes of these stay small: at most 1024 x 768; some widths odd so that rows
+        // need padding
+        QSize s = frame(d, logSpread(i, CorpusBitmaps, 24, 1024), QSize(1024, 768));
+        if (d.chance(0.3))
+            s.rwidth() -= 1;
+        const bool palette = i % 2 == 1, photographic = i % 4 < 2;
+        const QImage img = photographic ? photo(s, seed) : pattern(s, seed, false);
+        return {
+            sized(palette ? "bmp8" : "bmp24", i, s, "bmp"), "bmp", {palette ? indexed8(img) : img}};
+    }
+    i -= CorpusBitmaps;
+    if (i < CorpusGifs) {
+        QSize s = frame(d, logSpread(i, CorpusGifs, 16, 800), QSize(800, 600));
+        const bool clear = i % 3 == 0;
+        return {sized(clear ? "gif-clear" : "gif", i, s, "gif"), "gif", {pattern(s, seed, clear)}};
+    }
+    i -= CorpusGifs;
+    // one family and set of colours at every size the icon holds, drawn afresh for each size
+    // rather than scaled down, as icons are
+    const bool clear = i % 2 == 0;
+    CorpusFile icon{QStringLiteral("icon-%1.ico").arg(i, 3, 10, QLatin1Char('0')), "ico", {}};
+    for (int side : {16, 32, 48, 256})
+        icon.images.push_back(pattern(QSize(side, side), seed, clear));
+    return icon;
+}
+
+// Writes the corpus on two threads; returns how many files failed.
+int writeCorpus(const QString& outDir)
+{
+    std::atomic<int> next{0}, failed{0};
+    std::mutex report;
+    auto work = [&] {
+        for (int index; (index = next++) < CorpusFiles;) {
+            const CorpusFile f = corpusFile(index);
+            const QString path = QDir(outDir).filePath(f.name);
+            QString error;
+            const bool ok = f.format == "ico"
+                                ? writeFile(encodeIco(f.images), path, &error)
+                                : save(f.images.front(), path, f.format, &error, f.quality);
+            if (!ok) {
+                const std::lock_guard<std::mutex> lock(report);
+                std::fprintf(stderr, "vadro-samples: cannot write %s: %s\n", qPrintable(path),
+                             qPrintable(error));
+                ++failed;
+            }
+        }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+    return failed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: vadro-samples OUTDIR\n");
+    const bool corpus = argc == 3 && std::strcmp(argv[1], "--corpus") == 0;
+    if (argc != 2 && !corpus) {
+        std::fprintf(stderr,
+                     "usage: vadro-samples OUTDIR           seamless sample tiles\n"
+                     "       vadro-samples --corpus OUTDIR  the %d-file benchmark corpus\n",
+                     CorpusFiles);
         return 2;
     }
-    const QString outDir = QString::fromLocal8Bit(argv[1]);
+    const QString outDir = QString::fromLocal8Bit(argv[argc - 1]);
     if (!QDir().mkpath(outDir)) {
         std::fprintf(stderr, "vadro-samples: cannot create %s\n", qPrintable(outDir));
         return 1;
@@ -743,6 +1105,15 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "vadro-samples: this Qt cannot write %s images\n", format);
             return 1;
         }
+    if (corpus) {
+        if (writeCorpus(outDir) > 0)
+            return 1;
+        std::printf("vadro-samples: wrote %d files to %s: %d JPEG, %d BMP (24-bit and 8-bit), "
+                    "%d GIF, %d ICO\n",
+                    CorpusFiles, qPrintable(outDir), CorpusJpegs, CorpusBitmaps, CorpusGifs,
+                    CorpusIcons);
+        return 0;
+    }
     int written = 0;
     writeAll([&](const char* name, const char* format, const QImage& tile) {
         const QString path = QDir(outDir).filePath(QStringLiteral("%1-%2x%3.%4")

@@ -1,5 +1,6 @@
 #include "platform/ImageDecoder.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
@@ -14,6 +15,8 @@
 namespace {
 
 using Failure = DecodedImage::Failure;
+
+constexpr qint64 WholeReadLimit = 32 * 1024 * 1024;
 
 DecodedImage failed(Failure failure)
 {
@@ -82,8 +85,21 @@ DecodedImage decodeFile(const QString& path, const QSize& target)
         return failed(Failure::Unreadable);
 
     const QByteArray head = file->peek(10);
+    // A file of ordinary size is read in one go: the readers then work from memory, not
+    // through small reads. Larger ones are streamed.
+    QByteArray bytes;
+    QBuffer buffer;
+    QIODevice* device = file.get();
+    if (file->size() > 0 && file->size() <= WholeReadLimit) {
+        bytes = file->read(file->size());
+        if (file->error() != QFileDevice::NoError)
+            return failed(Failure::Unreadable);
+        buffer.setBuffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        device = &buffer;
+    }
     // No file name on the device: the contents decide the format, not the name.
-    QImageReader reader(file.get());
+    QImageReader reader(device);
     if (!reader.canRead())
         return failed(readerFailure(reader, *file));
     const QByteArray format = reader.format();
@@ -103,6 +119,9 @@ DecodedImage decodeFile(const QString& path, const QSize& target)
         const QSize covering = QtImageDecoder::coveringSize(header, target);
         if (covering != header) {
             reader.setScaledSize(covering);
+            // A thumbnail is stretched and smoothed afterwards: the decoder's fast inverse DCT
+            // and plain upsampling lose nothing that shows at that size.
+            reader.setQuality(QtImageDecoder::ThumbnailQuality);
             scaledByReader = true;
         }
     }

@@ -47,6 +47,8 @@ public:
     static constexpr int AllocationLimitMb = 512;
     // Icon directories are walked this far when looking for the largest entry.
     static constexpr int MaxIconEntries = 64;
+    // Below 50 the JPEG reader decodes with its fast settings.
+    static constexpr int ThumbnailQuality = 49;
 
     QtImageDecoder();
 

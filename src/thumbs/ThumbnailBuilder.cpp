@@ -4,11 +4,14 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 #include "platform/ImageDecoder.h"
+#include "platform/SafeFile.h"
 
 QImage ThumbnailBuilder::makeThumbnail(const QString& path, const QSize& pixelSize,
                                        const QColor& background, const ImageDecoder& decoder)
@@ -35,6 +38,15 @@ QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QSize& p
     if (count == 0)
         return thumbs;
 
+    // Largest files first: the long decodes start early and no core idles at the end.
+    std::vector<int> order(count);
+    std::vector<qint64> sizes(count);
+    for (int i = 0; i < count; ++i) {
+        order[i] = i;
+        sizes[i] = SafeFile::regularFileSize(paths[i]).value_or(0);
+    }
+    std::stable_sort(order.begin(), order.end(), [&sizes](int a, int b) { return sizes[a] > sizes[b]; });
+
     std::atomic<int> next{0};
     std::mutex mutex;
     std::condition_variable finished;
@@ -47,7 +59,8 @@ QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QSize& p
     pool.setMaxThreadCount(workers);
     for (int w = 0; w < workers; ++w) {
         pool.start([&] {
-            for (int i = next++; i < count; i = next++) {
+            for (int k = next++; k < count; k = next++) {
+                const int i = order[k];
                 QImage thumb = makeThumbnail(paths[i], pixelSize, background, decoder);
                 std::lock_guard<std::mutex> lock(mutex);
                 thumbs[i] = std::move(thumb);
