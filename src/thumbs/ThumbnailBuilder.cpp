@@ -45,7 +45,8 @@ QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QSize& p
         order[i] = i;
         sizes[i] = SafeFile::regularFileSize(paths[i]).value_or(0);
     }
-    std::stable_sort(order.begin(), order.end(), [&sizes](int a, int b) { return sizes[a] > sizes[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&sizes](int a, int b) { return sizes[a] > sizes[b]; });
 
     std::atomic<int> next{0};
     std::mutex mutex;
