@@ -10,6 +10,8 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
+
 #include "app/Resources.h"
 #include "app/StatusBar.h"
 #include "layout/Twips.h"
@@ -64,6 +66,12 @@ int benchThumbs(const QString& folder)
     const QVector<QImage> thumbs = ThumbnailBuilder::build(paths, cell, Qt::white, decoder, {});
     const double seconds = clock.nsecsElapsed() / 1e9;
     report("thumbs", thumbs.size(), seconds);
+    // Files that did not decode still count as done (a blank cell); say how many.
+    const auto blank =
+        std::count_if(thumbs.begin(), thumbs.end(), [](const QImage& t) { return t.isNull(); });
+    if (blank > 0)
+        QTextStream(stderr) << "vadro-bench: " << blank << " of " << thumbs.size()
+                            << " files did not decode\n";
     return thumbs.isEmpty() ? 1 : 0;
 }
 
