@@ -6,6 +6,8 @@
 #include <QProgressBar>
 #include <QScrollBar>
 
+#include <mutex>
+
 #include "Harness.h"
 #include "app/Browser.h"
 #include "app/TitleStrip.h"
@@ -14,11 +16,13 @@
 #include "listing/FileListView.h"
 #include "listing/FolderTree.h"
 #include "listing/ViewModes.h"
+#include "platform/ImageDecoder.h"
 #include "preview/CurrentImage.h"
 #include "preview/PreviewPane.h"
 #include "preview/TiledView.h"
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbnailBase.h"
+#include "thumbs/ThumbnailBuilder.h"
 #include "thumbs/ThumbnailGrid.h"
 #include "thumbs/ThumbnailSurface.h"
 
@@ -80,10 +84,34 @@ struct Grid
 
 } // namespace
 
+// A decoder that counts its calls and draws each picture in a colour named by the file.
+class CountingDecoder : public ImageDecoder
+{
+public:
+    DecodedImage decode(const QString& path) const override { return decodeScaled(path, QSize()); }
+    DecodedImage decodeScaled(const QString& path, const QSize&) const override
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        calls[path] += 1;
+        DecodedImage d;
+        if (path.endsWith(QLatin1String("bad"))) {
+            d.failure = DecodedImage::Failure::NotAPicture;
+            return d;
+        }
+        d.image = QImage(4, 4, QImage::Format_ARGB32);
+        d.image.fill(QColor(path.section(QLatin1Char('/'), -1)));
+        d.naturalSize = d.image.size();
+        return d;
+    }
+    mutable std::mutex mutex;
+    mutable QHash<QString, int> calls;
+};
+
 class TestThumbs : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void builderDecodesEachFileOnceInOrder();
     void gridFollowsTheLayoutAndTheFiles();
     void capacityMessage();
     void pressesKeysAndTheList();
@@ -91,6 +119,35 @@ private Q_SLOTS:
     void brokenAndTransparentCells();
     void emptySpaceAndPopups();
 };
+
+void TestThumbs::builderDecodesEachFileOnceInOrder()
+{
+    CountingDecoder decoder;
+    // Each path its own folder; the file's name is the colour the fake decoder paints.
+    QStringList paths;
+    for (int i = 0; i < 200; ++i)
+        paths << (i == 7       ? QStringLiteral("/x/%1bad")
+                  : i % 3 == 0 ? QStringLiteral("/a%1/red")
+                               : QStringLiteral("/a%1/blue"))
+                     .arg(i);
+    QVector<int> progress;
+    bool timerRan = false;
+    QTimer::singleShot(0, this, [&timerRan] { timerRan = true; });
+    const QVector<QImage> thumbs = ThumbnailBuilder::build(
+        paths, QSize(6, 6), Qt::white, decoder, [&progress](int done) { progress << done; });
+    QVERIFY(!timerRan); // no event loop ran during the build
+    QCOMPARE(thumbs.size(), 200);
+    for (const QString& path : paths)
+        QCOMPARE(decoder.calls.value(path), 1);
+    QVERIFY(thumbs[7].isNull());
+    QCOMPARE(thumbs[0].pixelColor(3, 3), QColor(Qt::red));
+    QCOMPARE(thumbs[1].pixelColor(3, 3), QColor(Qt::blue));
+    QCOMPARE(thumbs[1].size(), QSize(6, 6));
+    QVERIFY(!progress.isEmpty());
+    QCOMPARE(progress.last(), 200);
+    QVERIFY(std::is_sorted(progress.begin(), progress.end()));
+    QVERIFY(ThumbnailBuilder::build({}, QSize(6, 6), Qt::white, decoder, {}).isEmpty());
+}
 
 void TestThumbs::gridFollowsTheLayoutAndTheFiles()
 {
