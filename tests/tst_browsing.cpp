@@ -11,6 +11,7 @@
 
 #include "Harness.h"
 #include "app/Browser.h"
+#include "app/HoverHint.h"
 #include "app/MainSurface.h"
 #include "app/TitleStrip.h"
 #include "listing/FileList.h"
@@ -169,7 +170,7 @@ void TestBrowsing::emptyAndUnreadableFolders()
     writePicture(empty, QStringLiteral("new.bmp"), 8, 8, Qt::red);
     run.main().run(Command::Refresh);
     QCOMPARE(listedNames(run.main()), QStringList{"new.bmp"});
-    QCOMPARE(run.line(), Listing::HintText);
+    QCOMPARE(run.line(), HoverHint::Text);
 
     // A folder that has gone lists nothing, says so, and never shows another folder's files.
     chooseInTree(run, doomed);
@@ -304,7 +305,7 @@ void TestBrowsing::emptySpaceAndKeys()
     QVERIFY(!browser.current().isSet());
     QCOMPARE(list.selectedRow(), -1);
     QVERIFY(!browser.preview().isVisible());
-    QCOMPARE(run.line(), Listing::HintText);
+    QCOMPARE(run.line(), HoverHint::Text);
 
     // Clicking the same item again previews it again.
     click(run, 1);

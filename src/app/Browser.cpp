@@ -173,7 +173,7 @@ void Browser::clearPreview()
 void Browser::pressOnEmptySpace()
 {
     clearPreview();
-    m_main.statusBar().showSimple(Listing::HintText);
+    m_main.statusBar().showSimple(HoverHint::Text);
     m_main.hoverHint().reset();
 }
 
@@ -238,7 +238,7 @@ void Browser::gridEmptyPressed(Qt::MouseButtons buttons, const QPoint& at)
     }
     if (buttons.testFlag(Qt::LeftButton)) {
         clearPreview();
-        m_main.statusBar().showSimple(m_grid->count() > 0 ? Listing::HintText : QString());
+        m_main.statusBar().showSimple(m_grid->count() > 0 ? HoverHint::Text : QString());
         m_main.hoverHint().reset();
     }
     m_grid->surface().setFocus();

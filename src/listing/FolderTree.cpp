@@ -84,9 +84,11 @@ void FolderTree::directoryLoaded(const QString& directory)
     if (m_pending.isEmpty())
         return;
     const QString dir = normalise(directory);
-    if (m_pending == dir ||
-        m_pending.startsWith(dir == QLatin1String("/") ? dir : dir + QLatin1Char('/')))
-        selectPending();
+    const QString prefix = dir.endsWith(QLatin1Char('/')) ? dir : dir + QLatin1Char('/');
+    if (m_pending != dir && !m_pending.startsWith(prefix))
+        return;
+    selectPending();
+    // Once the folder's parent is read its row exists for good: nothing more to wait for.
     if (dir == m_pending || dir == normalise(QFileInfo(m_pending).path()))
         m_pending.clear();
 }

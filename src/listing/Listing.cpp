@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "app/HoverHint.h"
 #include "app/StatusBar.h"
 #include "app/WaitCursor.h"
 #include "listing/FileList.h"
@@ -11,8 +12,6 @@
 
 const QString Listing::NoImagesText =
     QStringLiteral("This directory does not contain supported images.");
-const QString Listing::HintText =
-    QStringLiteral("Click an item to preview it or Double click it to show the tiled image");
 
 namespace {
 
@@ -83,7 +82,7 @@ void Listing::refresh()
         m_count.setText(countText(m_files.count()));
         fill();
         m_hooks.buildThumbnails();
-        m_status.showSimple(HintText);
+        m_status.showSimple(HoverHint::Text);
     }
     m_hooks.showThumbSurface(true);
 }

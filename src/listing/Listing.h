@@ -19,7 +19,6 @@ class Listing : public QObject
     Q_OBJECT
 public:
     static const QString NoImagesText;
-    static const QString HintText;
 
     // What a rebuild does to the rest of the window.
     struct Hooks
