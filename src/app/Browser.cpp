@@ -1,6 +1,7 @@
 #include "app/Browser.h"
 
 #include <QAbstractItemView>
+#include <QLabel>
 #include <QMenu>
 
 #include "app/HoverHint.h"
@@ -29,8 +30,6 @@
 #include "thumbs/ThumbnailBase.h"
 #include "thumbs/ThumbnailGrid.h"
 #include "thumbs/ThumbnailSurface.h"
-
-#include <QLabel>
 
 Browser::Browser(MainWindow& main, Platform& platform, Settings& settings)
     : QObject(&main), m_main(main), m_platform(platform), m_settings(settings),
