@@ -210,8 +210,6 @@ void MainWindow::applyPaneVisibility()
 void MainWindow::turnStatusBarOn()
 {
     m_status->create();
-    m_status->line()->setParent(m_surface);
-    m_status->line()->show();
 }
 
 void MainWindow::toggleToolbar()

@@ -15,7 +15,6 @@ void StatusBar::create()
     m_line = std::make_unique<StatusLine>(m_host);
     m_line->setSimple(true);
     m_line->show();
-    Q_EMIT created();
 }
 
 void StatusBar::destroy()
@@ -23,7 +22,6 @@ void StatusBar::destroy()
     if (!m_line)
         return;
     m_line.reset();
-    Q_EMIT removed();
 }
 
 void StatusBar::showSimple(const QString& text)

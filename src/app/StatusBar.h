@@ -30,10 +30,6 @@ public:
     // Four parts with right edges q, 2q, 3q and the rest, for a window innerWidth pixels wide.
     void showParts(int innerWidth, const QString& file, const QString& dim, const QString& size);
 
-Q_SIGNALS:
-    void created();
-    void removed();
-
 private:
     QWidget* m_host;
     std::unique_ptr<StatusLine> m_line;

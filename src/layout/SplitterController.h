@@ -29,7 +29,6 @@ public:
     SplitterBar* secondBar() const { return m_isb; }
     QWidget* firstStrip() const { return m_psa; }
     QWidget* secondStrip() const { return m_psb; }
-    bool isDragging() const { return m_dragging; }
 
     // Places the bars where the layout pass put them.
     void place(const PaneRects& rects);

@@ -170,6 +170,15 @@ QString FileList::name(int index) const
     return index >= 0 && index < m_names.size() ? m_names.at(index) : QString();
 }
 
+QStringList FileList::paths() const
+{
+    QStringList result;
+    result.reserve(m_names.size());
+    for (const QString& name : m_names)
+        result.append(join(m_path, name));
+    return result;
+}
+
 qint64 FileList::size(int index) const
 {
     return index >= 0 && index < m_sizes.size() ? m_sizes.at(index) : -1;

@@ -27,6 +27,10 @@ public:
     const QStringList& names() const { return m_names; }
     // The length seen while listing; -1 outside the list.
     qint64 size(int index) const;
+    // Every length the scan read, in name order.
+    const QVector<qint64>& sizes() const { return m_sizes; }
+    // Every name joined to the folder, in name order.
+    QStringList paths() const;
 
     // ";"-separated masks, "*" and "?" wildcards, case-insensitive; a mask without wildcards
     // is an exact name.

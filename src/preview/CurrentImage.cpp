@@ -39,12 +39,6 @@ void CurrentImage::load(const QString& folder, const QString& file)
     Q_EMIT changed();
 }
 
-void CurrentImage::setName(const QString& folder, const QString& file)
-{
-    m_folder = folder;
-    m_file = file;
-}
-
 void CurrentImage::clear()
 {
     m_file.clear();

@@ -33,8 +33,6 @@ public:
     // Makes a file current. A file that does not decode is current with no picture:
     // never the previous one's.
     void load(const QString& folder, const QString& file);
-    // Sets the name only (a right press on a thumbnail does that).
-    void setName(const QString& folder, const QString& file);
     void clear();
 
 Q_SIGNALS:

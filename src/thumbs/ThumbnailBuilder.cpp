@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/ImageDecoder.h"
-#include "platform/SafeFile.h"
 
 QImage ThumbnailBuilder::makeThumbnail(const QString& path, const QSize& pixelSize,
                                        const QColor& background, const ImageDecoder& decoder)
@@ -29,8 +28,9 @@ QImage ThumbnailBuilder::makeThumbnail(const QString& path, const QSize& pixelSi
     return thumb;
 }
 
-QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QSize& pixelSize,
-                                        const QColor& background, const ImageDecoder& decoder,
+QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QVector<qint64>& sizes,
+                                        const QSize& pixelSize, const QColor& background,
+                                        const ImageDecoder& decoder,
                                         const std::function<void(int done)>& progress)
 {
     const int count = paths.size();
@@ -40,13 +40,11 @@ QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QSize& p
 
     // Largest files first: the long decodes start early and no core idles at the end.
     std::vector<int> order(count);
-    std::vector<qint64> sizes(count);
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count; ++i)
         order[i] = i;
-        sizes[i] = SafeFile::regularFileSize(paths[i]).value_or(0);
-    }
-    std::stable_sort(order.begin(), order.end(),
-                     [&sizes](int a, int b) { return sizes[a] > sizes[b]; });
+    if (sizes.size() == count)
+        std::stable_sort(order.begin(), order.end(),
+                         [&sizes](int a, int b) { return sizes[a] > sizes[b]; });
 
     std::atomic<int> next{0};
     std::mutex mutex;

@@ -18,8 +18,10 @@ class ThumbnailBuilder
 public:
     // One picture per path, in order: the whole picture stretched over pixelSize on a
     // cleared background, or a null image for a file that did not decode (a blank cell).
-    static QVector<QImage> build(const QStringList& paths, const QSize& pixelSize,
-                                 const QColor& background, const ImageDecoder& decoder,
+    // sizes, the files' lengths as the scan read them, only order the work (largest first).
+    static QVector<QImage> build(const QStringList& paths, const QVector<qint64>& sizes,
+                                 const QSize& pixelSize, const QColor& background,
+                                 const ImageDecoder& decoder,
                                  const std::function<void(int done)>& progress);
 
     static QImage makeThumbnail(const QString& path, const QSize& pixelSize,

@@ -80,18 +80,15 @@ void ThumbnailGrid::build(const FileList& files)
 
     m_names = files.names();
     m_index.clear();
-    QStringList paths;
-    paths.reserve(m_names.size());
-    for (int i = 0; i < m_names.size(); ++i) {
+    for (int i = 0; i < m_names.size(); ++i)
         m_index.insert(m_names[i], i);
-        paths.append(FileList::join(files.path(), m_names[i]));
-    }
     // Drawn at the screen's pixel ratio, so the small pictures stay sharp on high-dpi screens.
     const qreal ratio = surface().devicePixelRatioF();
     const int side = Twips::toPixels(ThumbGridGeometry::Thumb);
     const QSize pixels(qRound(side * ratio), qRound(side * ratio));
     QVector<QImage> thumbs = ThumbnailBuilder::build(
-        paths, pixels, surface().palette().color(QPalette::Window), m_decoder, [this](int done) {
+        files.paths(), files.sizes(), pixels, surface().palette().color(QPalette::Window),
+        m_decoder, [this](int done) {
             // Painted at once: the build takes no input, so there is no event loop to wait for.
             m_progress.setValue(std::min(done, m_progress.maximum()));
             m_progress.repaint();
