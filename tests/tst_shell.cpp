@@ -70,6 +70,7 @@ void TestShell::emptyStoreGivesTheDefaults()
     QCOMPARE(main.paneLayout().isbLeft(), 5000);
     QCOMPARE(main.paneLayout().initialColumnWidth(), (5000 - 2000 - 350) / 3.0);
     QCOMPARE(main.fileList().detailsView()->header()->sectionSize(0), 59); // 883.33 twips
+    QVERIFY(main.fileList().headerHotTrack()); // turned on once by the start-up
     QVERIFY(main.isToolbarOn() && main.isTreeOn() && main.isPreviewOn());
     QVERIFY(main.statusBar().exists());
     QVERIFY(main.surface().isPreviewFrameVisible());

@@ -135,7 +135,7 @@ void TestThumbs::builderDecodesEachFileOnceInOrder()
     QTimer::singleShot(0, this, [&timerRan] { timerRan = true; });
     const QVector<QImage> thumbs = ThumbnailBuilder::build(
         paths, {}, QSize(6, 6), Qt::white, decoder, [&progress](int done) { progress << done; });
-    QVERIFY(!timerRan); // no event loop ran during the build
+    QVERIFY(!timerRan);    // no event loop ran during the build
     QTRY_VERIFY(timerRan); // and the timer was real: it runs as soon as one does
     QCOMPARE(thumbs.size(), 200);
     for (const QString& path : paths)

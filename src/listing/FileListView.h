@@ -39,7 +39,6 @@ public:
     void setSortIndicator(int column, bool descending);
 
     FileListModel* model() const { return m_model; }
-    QListView* iconView() const { return m_icons; }
     QTreeView* detailsView() const { return m_details; }
     // The view of the current style, the one that takes the focus.
     QAbstractItemView* currentView() const;

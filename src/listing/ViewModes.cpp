@@ -26,15 +26,6 @@ ViewModes::ViewModes(MainMenus& menus, FileListView& list, ThumbnailBase& thumbs
 {
 }
 
-int ViewModes::mode() const
-{
-    for (int i = 0; i < 5; ++i) {
-        if (m_menus.isChecked(indexed("mnuListViewMode", i)))
-            return i;
-    }
-    return m_list.listStyle() + 1;
-}
-
 void ViewModes::switchTo(int mode)
 {
     if (mode < 0 || mode > 4)

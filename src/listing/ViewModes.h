@@ -19,8 +19,6 @@ public:
     ViewModes(MainMenus& menus, FileListView& list, ThumbnailBase& thumbs,
               std::function<int()> listWidthTwips, QObject* parent);
 
-    // The checked mode item.
-    int mode() const;
     void switchTo(int mode);
 
     void sortByMenu(int key);
