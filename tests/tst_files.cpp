@@ -1,15 +1,16 @@
 #include <QtTest>
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "listing/FileList.h"
 #include "platform/SafeFile.h"
+#include "ui/FileText.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ private Q_SLOTS:
     void unreadableFolderListsNothing_data();
     void unreadableFolderListsNothing();
     void pathAndJoinNeverDoubleTheSlash();
-    void readsTenThousandFilesQuickly();
+    void listsTenThousandFiles();
 
 private:
     QString hostile(const QString& name) const { return m_dir.filePath("hostile/" + name); }
@@ -212,16 +213,18 @@ void TestFiles::matches()
 void TestFiles::unreadableFolderListsNothing_data()
 {
     QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("error");
 
-    QTest::newRow("missing") << m_dir.filePath("no-such-folder");
-    QTest::newRow("file") << hostile("good.bmp");
-    QTest::newRow("FIFO") << hostile("pipe.jpg");
-    QTest::newRow("no permission") << m_dir.filePath("locked");
+    QTest::newRow("missing") << m_dir.filePath("no-such-folder") << ENOENT;
+    QTest::newRow("file") << hostile("good.bmp") << ENOTDIR;
+    QTest::newRow("FIFO") << hostile("pipe.jpg") << ENOTDIR;
+    QTest::newRow("no permission") << m_dir.filePath("locked") << EACCES;
 }
 
 void TestFiles::unreadableFolderListsNothing()
 {
     QFETCH(QString, folder);
+    QFETCH(int, error);
     if (QTest::currentDataTag() == QLatin1String("no permission")) {
         if (::geteuid() == 0)
             QSKIP("permissions do not stop root from reading a folder");
@@ -231,12 +234,17 @@ void TestFiles::unreadableFolderListsNothing()
 
     FileList files;
     QVERIFY(files.setPath(m_dir.filePath("hostile")));
+    QCOMPARE(files.error(), 0);
     QVERIFY(!files.setPath(folder));
+    QCOMPARE(files.error(), error);
     ::chmod(QFile::encodeName(folder).constData(), 0755);
     QCOMPARE(files.path(), folder);
     QVERIFY(!files.canRead());
     QVERIFY(files.names().isEmpty());
     QCOMPARE(files.name(0), QString());
+    // A later good read forgets the reason.
+    QVERIFY(files.setPath(m_dir.filePath("hostile")));
+    QCOMPARE(files.error(), 0);
 }
 
 void TestFiles::pathAndJoinNeverDoubleTheSlash()
@@ -248,12 +256,13 @@ void TestFiles::pathAndJoinNeverDoubleTheSlash()
     QVERIFY(files.setPath(m_dir.path() + "//"));
     QCOMPARE(files.path(), m_dir.path());
 
-    QCOMPARE(FileList::join("/", "a"), QStringLiteral("/a"));
-    QCOMPARE(FileList::join("/home/me", "a"), QStringLiteral("/home/me/a"));
-    QCOMPARE(FileList::join("/home/me/", "/a"), QStringLiteral("/home/me/a"));
+    QCOMPARE(FileText::join("/", "a"), QStringLiteral("/a"));
+    QCOMPARE(FileText::join("/home/me", "a"), QStringLiteral("/home/me/a"));
+    QCOMPARE(FileText::join("/home/me/", "/a"), QStringLiteral("/home/me/a"));
 }
 
-void TestFiles::readsTenThousandFilesQuickly()
+// How long it takes is the benchmark's business, not a test's.
+void TestFiles::listsTenThousandFiles()
 {
     const QString folder = m_dir.filePath("many");
     QVERIFY(QDir().mkpath(folder));
@@ -266,15 +275,10 @@ void TestFiles::readsTenThousandFilesQuickly()
     }
 
     FileList files;
-    QElapsedTimer timer;
-    timer.start();
     QVERIFY(files.setPath(folder));
-    const qint64 elapsed = timer.elapsed();
     QCOMPARE(files.count(), 10000);
     QCOMPARE(files.name(0), QStringLiteral("tile00000.BMP"));
     QCOMPARE(files.name(9999), QStringLiteral("tile09999.bmp"));
-    // Generous for a loaded machine; a per-file QFileInfo or regex scan is several times slower.
-    QVERIFY2(elapsed < 300, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
 }
 
 QTEST_GUILESS_MAIN(TestFiles)

@@ -1,8 +1,8 @@
 #include <QtTest>
 
-#include "app/WindowGeometry.h"
 #include "layout/PaneLayout.h"
 #include "layout/SplitterDrag.h"
+#include "ui/WindowGeometry.h"
 
 Q_DECLARE_METATYPE(TwipRect)
 

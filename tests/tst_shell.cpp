@@ -15,14 +15,11 @@
 
 #include "Harness.h"
 #include "TestPlatform.h"
-#include "app/HoverHint.h"
 #include "app/MainMenus.h"
 #include "app/MainSurface.h"
 #include "app/MainWindow.h"
 #include "app/Splash.h"
 #include "app/StartupSequence.h"
-#include "app/StatusBar.h"
-#include "app/StatusLine.h"
 #include "app/TitleStrip.h"
 #include "layout/SplitterBar.h"
 #include "layout/SplitterController.h"
@@ -31,6 +28,9 @@
 #include "listing/FolderTree.h"
 #include "platform/IniSettingsStore.h"
 #include "thumbs/ThumbnailBase.h"
+#include "ui/HoverHint.h"
+#include "ui/StatusBar.h"
+#include "ui/StatusLine.h"
 
 class TestShell : public QObject
 {
@@ -172,12 +172,15 @@ void TestShell::storedValues()
     QTEST(run.main().paneLayout().isaLeft(), "isa");
     QTEST(run.main().paneLayout().isbLeft(), "isb");
     QCOMPARE(run.main().fileList().listStyle(), style);
-    QVERIFY(run.menus().isChecked(QStringLiteral("mnuListViewMode%1").arg(style + 1)));
-    QVERIFY(run.menus().isChecked(QStringLiteral("mnuIcons%1").arg(style + 1)));
-    QVERIFY(run.menus().viewButton(style + 1)->isChecked());
+    QVERIFY(run.isChecked(QStringLiteral("mnuListViewMode%1").arg(style + 1)));
+    QVERIFY(run.isChecked(QStringLiteral("mnuIcons%1").arg(style + 1)));
+    QVERIFY(run.isChecked(QStringLiteral("tb") + QStringList{"ViewThumbnails", "ViewLargeIcons",
+                                                             "ViewSmallIcons", "ViewList",
+                                                             "ViewDetails"}
+                                                     .at(style + 1)));
     int checkedModes = 0;
     for (int i = 0; i < 5; ++i)
-        checkedModes += run.menus().isChecked(QStringLiteral("mnuListViewMode%1").arg(i)) ? 1 : 0;
+        checkedModes += run.isChecked(QStringLiteral("mnuListViewMode%1").arg(i)) ? 1 : 0;
     QCOMPARE(checkedModes, 1);
 }
 
@@ -194,7 +197,7 @@ void TestShell::unconvertibleValuesReadAsDefaults()
     QCOMPARE(run.main().paneLayout().isbLeft(), 5000);
     QVERIFY(run.main().isTreeOn());
     QVERIFY(!run.main().isPreviewOn());
-    QVERIFY(!run.menus().isChecked(QStringLiteral("mnuViewPv")));
+    QVERIFY(!run.isChecked(QStringLiteral("mnuViewPv")));
     // A window stored far off every screen comes back onto one.
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     QVERIFY(screen.intersects(run.main().frameGeometry()));
@@ -307,7 +310,7 @@ void TestShell::menuHelpByHovering()
 {
     Sandbox box;
     Run run(box);
-    QMenu* file = run.menus().menu(QStringLiteral("mnuFile"));
+    QMenu* file = run.menu(QStringLiteral("mnuFile"));
     file->popup(run.main().mapToGlobal(QPoint(10, 10)));
     QVERIFY(QTest::qWaitForWindowExposed(file));
     file->setActiveAction(run.action("mnuFileOpen"));
@@ -317,10 +320,10 @@ void TestShell::menuHelpByHovering()
     file->hide();
     QCOMPARE(run.line(), QString());
 
-    QMenu* view = run.menus().menu(QStringLiteral("mnuView"));
+    QMenu* view = run.menu(QStringLiteral("mnuView"));
     view->popup(run.main().mapToGlobal(QPoint(40, 10)));
     QVERIFY(QTest::qWaitForWindowExposed(view));
-    view->setActiveAction(run.menus().menu(QStringLiteral("mnuViewArrangeIcons"))->menuAction());
+    view->setActiveAction(run.menu(QStringLiteral("mnuViewArrangeIcons"))->menuAction());
     QCOMPARE(run.line(), QString());
     view->setActiveAction(run.action("mnuListViewMode2"));
     QCOMPARE(run.line(), QStringLiteral("Use Small icons for the Listview's contents"));
@@ -338,7 +341,7 @@ void TestShell::menuHelpByHovering()
     // In parts mode the help text is kept and shows when the bar goes back to simple mode.
     run.main().statusBar().showParts(400, QStringLiteral("File: a"), QStringLiteral("Dim: 1x1"),
                                      QStringLiteral("Size: 1 bytes"));
-    QMenu* tools = run.menus().menu(QStringLiteral("mnuTools"));
+    QMenu* tools = run.menu(QStringLiteral("mnuTools"));
     tools->popup(run.main().mapToGlobal(QPoint(80, 10)));
     QVERIFY(QTest::qWaitForWindowExposed(tools));
     tools->setActiveAction(run.action("mnuToolsOptions"));
@@ -356,8 +359,8 @@ void TestShell::menuHelpWithTheBarOff()
     box.store(QStringLiteral("Settings"), QStringLiteral("Baron"), QStringLiteral("False"));
     Run run(box);
     QVERIFY(!run.main().statusBar().exists());
-    QVERIFY(!run.menus().isChecked(QStringLiteral("mnuViewStatusBar")));
-    QMenu* file = run.menus().menu(QStringLiteral("mnuFile"));
+    QVERIFY(!run.isChecked(QStringLiteral("mnuViewStatusBar")));
+    QMenu* file = run.menu(QStringLiteral("mnuFile"));
     file->popup(run.main().mapToGlobal(QPoint(10, 10)));
     QVERIFY(QTest::qWaitForWindowExposed(file));
     file->setActiveAction(run.action("mnuFileOpen"));
@@ -382,7 +385,7 @@ void TestShell::keyTableRunsOncePerPress()
 
     QTest::keyClick(view, Qt::Key_T, Qt::ControlModifier);
     QVERIFY(!run.main().isToolbarOn());
-    QVERIFY(!run.menus().isChecked(QStringLiteral("mnuViewToolbar")));
+    QVERIFY(!run.isChecked(QStringLiteral("mnuViewToolbar")));
     QTest::keyClick(view, Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(run.main().isToolbarOn());
     QTest::keyClick(view, Qt::Key_T);

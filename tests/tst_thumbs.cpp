@@ -11,11 +11,11 @@
 #include "Harness.h"
 #include "app/Browser.h"
 #include "app/TitleStrip.h"
+#include "app/ViewModes.h"
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/FileListView.h"
 #include "listing/FolderTree.h"
-#include "listing/ViewModes.h"
 #include "platform/ImageDecoder.h"
 #include "preview/CurrentImage.h"
 #include "preview/PreviewPane.h"
@@ -385,7 +385,7 @@ void TestThumbs::emptySpaceAndPopups()
     const QPoint empty = g.surface.thumbnailRect(2).bottomRight() + QPoint(200, 5);
     QTest::mouseClick(&g.surface, Qt::RightButton, Qt::NoModifier, empty);
     QCOMPARE(popups.opened.last(), QStringLiteral("mnuLv"));
-    QVERIFY(!g.main.menus().menu(QStringLiteral("mnuLvSort"))->isEnabled());
+    QVERIFY(!g.main.findChild<QMenu*>(QStringLiteral("mnuLvSort"))->isEnabled());
     QVERIFY(g.surface.isMarkerVisible());
 
     QTest::mouseClick(&g.surface, Qt::LeftButton, Qt::NoModifier, empty);

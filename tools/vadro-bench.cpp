@@ -13,7 +13,6 @@
 #include <algorithm>
 
 #include "app/Resources.h"
-#include "app/StatusBar.h"
 #include "layout/Twips.h"
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
@@ -24,6 +23,7 @@
 #include "platform/ImageDecoder.h"
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbnailBuilder.h"
+#include "ui/StatusBar.h"
 
 namespace {
 

@@ -2,25 +2,19 @@
 
 #include <QAbstractItemView>
 #include <QLabel>
-#include <QMenu>
+#include <QWidget>
 
-#include "app/HoverHint.h"
-#include "app/MainMenus.h"
-#include "app/MainSurface.h"
-#include "app/MainWindow.h"
+#include "app/PopupHost.h"
 #include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "app/TitleStrip.h"
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/FileListView.h"
 #include "listing/FolderTree.h"
 #include "listing/IconCache.h"
 #include "listing/Listing.h"
-#include "listing/ViewModes.h"
+#include "listing/TypeFilter.h"
 #include "platform/FolderChooser.h"
 #include "platform/Platform.h"
-#include "platform/PopupMenus.h"
 #include "platform/SafeFile.h"
 #include "preview/CurrentImage.h"
 #include "preview/ImageFacts.h"
@@ -30,44 +24,33 @@
 #include "thumbs/ThumbnailBase.h"
 #include "thumbs/ThumbnailGrid.h"
 #include "thumbs/ThumbnailSurface.h"
+#include "ui/FileText.h"
+#include "ui/HoverHint.h"
+#include "ui/StatusBar.h"
 
-Browser::Browser(MainWindow& main, Platform& platform, Settings& settings)
-    : QObject(&main), m_main(main), m_platform(platform), m_settings(settings),
+Browser::Browser(const Parts& parts, Platform& platform, Settings& settings, QObject* parent)
+    : QObject(parent), m_parts(parts), m_chooser(*platform.chooser),
       m_files(std::make_unique<FileList>()),
-      m_icons(std::make_unique<IconCache>(*platform.fileTypes, *platform.decoder)),
-      m_current(new CurrentImage(*platform.decoder, this)),
-      m_preview(new PreviewPane(&main.surface())),
-      m_tiled(new TiledView(*m_current, main.tiledViewRect(), &main)),
-      m_grid(new ThumbnailGrid(main.thumbBase(), *main.titleStrip().countLabel(),
-                               *main.titleStrip().progressBar(), *platform.decoder,
-                               *platform.messages, &main))
+      m_icons(std::make_unique<IconCache>(*platform.fileTypes, *platform.decoder))
 {
     Listing::Hooks hooks;
-    hooks.closeTiledView = [this] { m_tiled->close(); };
+    hooks.closeTiledView = [this] { m_parts.tiled.close(); };
     hooks.clearPreview = [this] { clearPreview(); };
-    hooks.showThumbSurface = [this](bool on) { m_main.thumbBase().surface()->setVisible(on); };
-    hooks.buildThumbnails = [this] { m_grid->build(*m_files); };
-    hooks.emptyThumbnails = [this] { m_grid->empty(); };
-    hooks.treeFolder = [this] { return m_main.folderTree().selectedPath(); };
-    hooks.setTreeFolder = [this](const QString& folder) {
-        m_main.folderTree().setSelectedPath(folder);
-    };
-    hooks.saveFolder = [this](const QString& folder) { m_settings.setFolder(folder); };
-    hooks.listFilled = [this] { m_main.viewModes().reapplySort(); };
-    m_listing =
-        new Listing(*m_files, *m_main.fileList().model(), *m_icons,
-                    *m_main.titleStrip().countLabel(), m_main.statusBar(), std::move(hooks), this);
+    hooks.showThumbSurface = [this](bool on) { m_parts.thumbBase.surface()->setVisible(on); };
+    hooks.buildThumbnails = [this] { m_parts.grid.build(*m_files); };
+    hooks.emptyThumbnails = [this] { m_parts.grid.empty(); };
+    hooks.treeFolder = [this] { return m_parts.tree.selectedPath(); };
+    hooks.setTreeFolder = [this](const QString& folder) { m_parts.tree.setSelectedPath(folder); };
+    hooks.saveFolder = [&settings](const QString& folder) { settings.setFolder(folder); };
+    hooks.listFilled = [this] { Q_EMIT listFilled(); };
+    m_listing = new Listing(*m_files, *m_parts.list.model(), *m_icons, m_parts.countLabel,
+                            m_parts.status, std::move(hooks), this);
 
-    connect(m_current, &CurrentImage::cleared, m_tiled, &QWidget::close);
-    connect(m_tiled, &TiledView::closed, this, &Browser::tiledViewClosed);
-    connect(m_preview, &PreviewPane::leftPressed, this, &Browser::openTiledView);
-    connect(m_preview, &PreviewPane::rightPressed, this, [this](const QPoint& at) {
-        m_platform.popups->exec(m_main.menus().popup(MainMenus::Popup::Wallpaper), at);
-    });
-    connect(&m_main, &MainWindow::panesLaidOut, this, &Browser::fitPreview);
-    connect(&m_main, &MainWindow::statusBarTurnedOn, this, [this] {
-        if (m_current->isSet())
-            showImageInfo();
+    connect(&m_parts.current, &CurrentImage::cleared, &m_parts.tiled, &QWidget::close);
+    connect(&m_parts.tiled, &TiledView::closed, this, &Browser::tiledViewClosed);
+    connect(&m_parts.preview, &PreviewPane::leftPressed, this, &Browser::openTiledView);
+    connect(&m_parts.preview, &PreviewPane::rightPressed, this, [this](const QPoint& at) {
+        m_parts.popups.openPopup(PopupHost::Popup::Wallpaper, at);
     });
     connectList();
     connectGrid();
@@ -77,30 +60,25 @@ Browser::~Browser() = default;
 
 void Browser::connectList()
 {
-    FileListView& list = m_main.fileList();
+    FileListView& list = m_parts.list;
     connect(&list, &FileListView::itemClicked, this, &Browser::loadPreview);
     auto open = [this] {
-        if (!m_current->folder().isEmpty() && m_current->isSet())
+        if (!m_parts.current.folder().isEmpty() && m_parts.current.isSet())
             openTiledView();
     };
     connect(&list, &FileListView::itemDoubleClicked, this, open);
     connect(&list, &FileListView::enterPressed, this, open);
     connect(&list, &FileListView::emptySpacePressed, this, &Browser::pressOnEmptySpace);
-    connect(&list, &FileListView::mouseMoved, this, [this] { m_main.hoverHint().start(); });
-    connect(&list, &FileListView::rightPressed, this, [this](const QPoint& at) {
-        m_platform.popups->exec(m_main.menus().popup(MainMenus::Popup::List), at);
-    });
-    connect(&list, &FileListView::headerClicked, this,
-            [this](int column) { m_main.viewModes().headerClicked(column); });
+    connect(&list, &FileListView::mouseMoved, this, [this] { m_parts.hint.start(); });
 }
 
 void Browser::treeFolderChanged()
 {
     m_listing->treeChanged();
     const QString name = std::exchange(m_showWhenListed, {});
-    const int row = name.isEmpty() ? -1 : m_main.fileList().model()->rowOf(name);
+    const int row = name.isEmpty() ? -1 : m_parts.list.model()->rowOf(name);
     if (row >= 0) {
-        m_main.fileList().selectRow(row);
+        m_parts.list.selectRow(row);
         loadPreview(row);
     }
 }
@@ -112,89 +90,97 @@ void Browser::refresh()
 
 void Browser::fileOpen()
 {
-    const std::optional<QString> chosen = m_platform.chooser->choose(
-        &m_main, m_main.typeFilter().typesCaption(), m_main.folderTree().selectedPath());
+    const std::optional<QString> chosen = m_chooser.choose(
+        &m_parts.window, m_parts.types.typesCaption(), m_parts.tree.selectedPath());
     if (!chosen)
         return;
-    m_listing->browsed(FolderTree::normalise(*chosen), m_main.typeFilter().filePattern());
+    m_listing->browsed(FolderTree::normalise(*chosen), m_parts.types.filePattern());
 }
 
 void Browser::loadPreview(int row)
 {
-    const QString name = m_main.fileList().model()->nameAt(row);
+    const QString name = m_parts.list.model()->nameAt(row);
     loadFile(name);
     if (name.isEmpty())
         return;
     // By name: a sorted list and the grid no longer share positions.
-    m_grid->surface().setMarker(m_grid->indexOf(name));
+    m_parts.grid.surface().setMarker(m_parts.grid.indexOf(name));
 }
 
 void Browser::loadFile(const QString& name)
 {
-    m_current->load(m_files->path(), name);
-    if (!m_current->isSet())
+    m_parts.current.load(m_files->path(), name);
+    if (!m_parts.current.isSet())
         return;
-    m_preview->setPicture(m_current->pixmap());
+    m_parts.preview.setPicture(m_parts.current.pixmap());
     fitPreview();
-    if (m_main.statusBar().exists())
+    if (m_parts.status.exists())
         showImageInfo();
+}
+
+void Browser::setPreviewFrame(const TwipRect& frame, bool visible)
+{
+    m_previewFrame = frame;
+    m_previewVisible = visible;
+    fitPreview();
 }
 
 void Browser::fitPreview()
 {
-    if (!m_preview->hasPicture()) {
-        m_preview->hide();
+    if (!m_parts.preview.hasPicture()) {
+        m_parts.preview.hide();
         return;
     }
-    const TwipRect frame = m_main.lastLayout().preview;
-    m_preview->fit(
+    const TwipRect& frame = m_previewFrame;
+    m_parts.preview.fit(
         {double(frame.left), double(frame.top), double(frame.width), double(frame.height)},
-        m_current->picWidth(), m_current->picHeight(), m_main.isPreviewOn());
-    m_preview->raise();
+        m_parts.current.picWidth(), m_parts.current.picHeight(), m_previewVisible);
+    m_parts.preview.raise();
 }
 
 void Browser::showImageInfo()
 {
     const ImageFacts facts = ImageFacts::of(
-        m_current->file(), m_current->hasPicture(), m_current->picWidth(), m_current->picHeight(),
-        SafeFile::regularFileSize(FileList::join(m_files->path(), m_current->file())));
-    m_main.statusBar().showParts(m_main.surface().width(), facts.file, facts.dim, facts.size);
+        m_parts.current.file(), m_parts.current.hasPicture(), m_parts.current.picWidth(),
+        m_parts.current.picHeight(),
+        SafeFile::regularFileSize(FileText::join(m_files->path(), m_parts.current.file())));
+    m_parts.status.showParts(facts.file, facts.dim, facts.size);
 }
 
 void Browser::clearPreview()
 {
-    m_preview->clear();
-    m_grid->surface().setMarker(-1);
-    m_main.fileList().selectRow(-1);
-    m_current->clear();
+    m_parts.preview.clear();
+    m_parts.grid.surface().setMarker(-1);
+    m_parts.list.selectRow(-1);
+    m_parts.current.clear();
 }
 
 void Browser::pressOnEmptySpace()
 {
     clearPreview();
-    m_main.statusBar().showSimple(HoverHint::Text);
-    m_main.hoverHint().reset();
+    m_parts.status.showSimple(HoverHint::Text);
+    m_parts.hint.reset();
 }
 
 void Browser::openTiledView()
 {
-    if (!m_current->isSet())
+    if (!m_parts.current.isSet())
         return;
-    m_tiled->open();
+    m_parts.tiled.open();
 }
 
 void Browser::tiledViewClosed()
 {
-    m_main.activateWindow();
-    if (m_main.fileList().isVisible())
-        m_main.fileList().currentView()->setFocus();
+    m_parts.window.activateWindow();
+    if (m_parts.list.isVisible())
+        m_parts.list.currentView()->setFocus();
     else
-        m_main.thumbBase().surface()->setFocus();
+        m_parts.thumbBase.surface()->setFocus();
 }
 
 void Browser::connectGrid()
 {
-    ThumbnailSurface& surface = m_grid->surface();
+    ThumbnailSurface& surface = m_parts.grid.surface();
     connect(&surface, &ThumbnailSurface::pressed, this,
             [this](qint64 index, Qt::MouseButtons buttons, const QPoint& at) {
                 if (index >= 0)
@@ -202,10 +188,10 @@ void Browser::connectGrid()
                 else
                     gridEmptyPressed(buttons, at);
             });
-    connect(&m_main.thumbBase(), &ThumbnailBase::pressedOutside, this, &Browser::gridEmptyPressed);
+    connect(&m_parts.thumbBase, &ThumbnailBase::pressedOutside, this, &Browser::gridEmptyPressed);
     connect(&surface, &ThumbnailSurface::doubleClicked, this, [this](qint64 index) {
         // The press before it normally selected the cell already.
-        if (m_grid->surface().marker() != index)
+        if (m_parts.grid.surface().marker() != index)
             selectThumbnail(index);
         openTiledView();
     });
@@ -214,57 +200,55 @@ void Browser::connectGrid()
 
 void Browser::selectThumbnail(qint64 index)
 {
-    const QString name = m_grid->nameAt(index);
-    m_grid->surface().setMarker(index);
+    const QString name = m_parts.grid.nameAt(index);
+    m_parts.grid.surface().setMarker(index);
     loadFile(name);
-    m_main.fileList().selectRow(m_main.fileList().model()->rowOf(name));
+    m_parts.list.selectRow(m_parts.list.model()->rowOf(name));
 }
 
 void Browser::thumbnailPressed(qint64 index, Qt::MouseButtons buttons, const QPoint& at)
 {
-    if (buttons.testFlag(Qt::RightButton) && m_grid->surface().isMarkerVisible())
-        m_platform.popups->exec(m_main.menus().popup(MainMenus::Popup::Wallpaper), at);
+    if (buttons.testFlag(Qt::RightButton) && m_parts.grid.surface().isMarkerVisible())
+        m_parts.popups.openPopup(PopupHost::Popup::Wallpaper, at);
     if (buttons.testFlag(Qt::LeftButton))
         selectThumbnail(index);
-    m_grid->surface().setFocus();
+    m_parts.grid.surface().setFocus();
 }
 
 void Browser::gridEmptyPressed(Qt::MouseButtons buttons, const QPoint& at)
 {
-    if (buttons.testFlag(Qt::RightButton)) {
-        m_platform.popups->exec(m_main.menus().popup(MainMenus::Popup::List), at);
-        m_main.menus().menu(QStringLiteral("mnuLvSort"))->setEnabled(false);
-    }
+    if (buttons.testFlag(Qt::RightButton))
+        m_parts.popups.openPopup(PopupHost::Popup::List, at);
     if (buttons.testFlag(Qt::LeftButton)) {
         clearPreview();
-        m_main.statusBar().showSimple(m_grid->count() > 0 ? HoverHint::Text : QString());
-        m_main.hoverHint().reset();
+        m_parts.status.showSimple(m_parts.grid.count() > 0 ? HoverHint::Text : QString());
+        m_parts.hint.reset();
     }
-    m_grid->surface().setFocus();
+    m_parts.grid.surface().setFocus();
 }
 
 void Browser::gridKey(int key)
 {
-    if (!m_grid->surface().isMarkerVisible() || m_grid->count() < 2)
+    if (!m_parts.grid.surface().isMarkerVisible() || m_parts.grid.count() < 2)
         return;
-    const int row = m_main.fileList().selectedRow();
+    const int row = m_parts.list.selectedRow();
     const qint64 selected =
-        row < 0 ? 0 : std::max<qint64>(0, m_grid->indexOf(m_main.fileList().model()->nameAt(row)));
+        row < 0 ? 0 : std::max<qint64>(0, m_parts.grid.indexOf(m_parts.list.model()->nameAt(row)));
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         openTiledView();
         return;
     case Qt::Key_PageDown:
-        m_grid->pageDown();
+        m_parts.grid.pageDown();
         return;
     case Qt::Key_PageUp:
-        m_grid->pageUp();
+        m_parts.grid.pageUp();
         return;
     default:
         break;
     }
-    if (const auto target =
-            ThumbNavigation::arrowMove(key, selected, m_grid->count(), m_grid->lastColumn() + 1))
+    if (const auto target = ThumbNavigation::arrowMove(key, selected, m_parts.grid.count(),
+                                                       m_parts.grid.lastColumn() + 1))
         selectThumbnail(*target);
 }

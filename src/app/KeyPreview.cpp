@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QWidget>
 
-#include "app/KeyTable.h"
+#include "app/CommandTable.h"
 
 KeyPreview::KeyPreview(QWidget* window, std::function<void(Command)> run)
     : QObject(window), m_window(window), m_run(std::move(run))
@@ -38,7 +38,7 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
     if (travelling)
         return false;
 
-    if (const auto command = KeyTable::commandFor(key->key(), key->modifiers()))
+    if (const auto command = CommandTable::commandForKey(key->key(), key->modifiers()))
         m_run(*command);
     return false;
 }

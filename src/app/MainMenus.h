@@ -1,45 +1,40 @@
 #pragma once
 
-#include <QHash>
 #include <QObject>
 #include <QString>
+#include <QVector>
 
 #include "app/Command.h"
+#include "app/CommandTable.h"
+#include "app/PopupHost.h"
 
+class PopupMenus;
 class QAction;
 class QActionGroup;
 class QMenu;
 class QMenuBar;
+class QPoint;
 class QToolBar;
 class QWidget;
+struct ViewState;
 
-// The menu tree, the five pop-ups and the toolbar of the main window. Items keep their
-// exact captions (the menu help's lookup key) and are found by name; every item, button
-// and pop-up entry reports its command through commandRequested.
-class MainMenus : public QObject
+// The menu bar, the five pop-ups and the toolbar, built from the command table. Every item,
+// button and pop-up entry reports its command through commandRequested; check marks and the
+// pressed view button only ever show a ViewState.
+class MainMenus : public QObject, public PopupHost
 {
     Q_OBJECT
 public:
-    enum class Popup
-    {
-        Preview,
-        Toolbar,
-        Tree,
-        Wallpaper,
-        List
-    };
+    using Popup = PopupHost::Popup;
 
-    MainMenus(QMenuBar* menuBar, QWidget* owner);
+    MainMenus(QMenuBar* menuBar, QWidget* owner, PopupMenus& popups);
 
-    QAction* action(const QString& name) const;
-    QMenu* menu(const QString& name) const;
     QMenu* popup(Popup which) const;
     QToolBar* toolbar() const { return m_toolbar; }
-    // The toolbar button of a view mode (0 thumbnails .. 4 details).
-    QAction* viewButton(int modeIndex) const;
+    void openPopup(Popup which, const QPoint& globalPosition) override;
 
-    bool isChecked(const QString& name) const;
-    void setChecked(const QString& name, bool on);
+    // Check marks, the pressed view button and the sort menus (off while thumbnails show).
+    void reflect(const ViewState& state);
 
     // The exact caption of an item, as the menu help looks it up.
     static QString captionOf(const QAction* action);
@@ -50,16 +45,21 @@ Q_SIGNALS:
     void menuHelpChanged(const QString& text);
 
 private:
-    struct Entry;
-    void build(QMenu* menu, const Entry* entries, int count, bool onMenuBar);
-    QAction* addItem(QMenu* menu, const QString& name, const QString& caption, Command command,
-                     bool checkable);
+    QMenu* buildMenu(const CommandTable::Menu& description, QWidget* parent, bool onMenuBar);
+    void addItem(QMenu* menu, const CommandTable::Entry& entry);
     void buildToolbar(QWidget* owner);
     void watchForHelp(QMenu* menu, bool onMenuBar);
 
-    QHash<QString, QAction*> m_actions;
-    QHash<QString, QMenu*> m_menus;
-    QMenu* m_popups[5] = {};
+    struct Item
+    {
+        Command command;
+        QAction* action;
+    };
+
+    PopupMenus& m_popupMenus;
+    QVector<Item> m_items;
+    QVector<QMenu*> m_sortMenus;
+    QVector<QMenu*> m_popups;
     QToolBar* m_toolbar = nullptr;
     QActionGroup* m_viewButtons = nullptr;
 };

@@ -9,40 +9,40 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QToolBar>
-#include <QTreeView>
 
 #include "app/Browser.h"
-#include "app/HoverHint.h"
+#include "app/CommandTable.h"
 #include "app/KeyPreview.h"
 #include "app/MainMenus.h"
 #include "app/MainSurface.h"
-#include "app/OuterFrame.h"
 #include "app/Settings.h"
-#include "app/StatusBar.h"
-#include "app/StatusLine.h"
 #include "app/TitleStrip.h"
+#include "app/ViewModes.h"
 #include "layout/SplitterController.h"
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/FileListView.h"
 #include "listing/FolderTree.h"
-#include "listing/ViewModes.h"
 #include "platform/Platform.h"
-#include "platform/PopupMenus.h"
 #include "platform/SettingsStore.h"
 #include "preview/CurrentImage.h"
+#include "preview/PreviewPane.h"
+#include "preview/TiledView.h"
 #include "thumbs/ThumbnailBase.h"
-#include "thumbs/ThumbnailSurface.h"
-
-const QString MainWindow::Title = QStringLiteral("Vadro");
+#include "thumbs/ThumbnailGrid.h"
+#include "ui/HoverHint.h"
+#include "ui/OuterFrame.h"
+#include "ui/StatusBar.h"
+#include "ui/StatusLine.h"
 
 MainWindow::MainWindow(Platform& platform, Settings& settings)
-    : m_platform(platform), m_settings(settings)
+    : m_platform(platform), m_session(settings)
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("The image Vadro"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vadro.svg")));
     buildPanes();
+    buildBrowser();
     connectParts();
 }
 
@@ -52,7 +52,7 @@ void MainWindow::buildPanes()
 {
     m_surface = new MainSurface(this);
     setCentralWidget(m_surface);
-    m_menus = new MainMenus(menuBar(), this);
+    m_menus = new MainMenus(menuBar(), this, *m_platform.popups);
     m_menus->toolbar()->setParent(m_surface);
     m_title = new TitleStrip(m_surface);
     m_tree = new FolderTree(*m_platform.folders, m_surface);
@@ -69,19 +69,33 @@ void MainWindow::buildPanes()
     host.sizeControls = [this] { sizeControls(); };
     m_splitters = new SplitterController(m_surface, m_layout, std::move(host));
 
+    m_current = new CurrentImage(*m_platform.decoder, this);
+    m_preview = new PreviewPane(m_surface);
+    m_tiled = new TiledView(*m_current, m_tiledRect, this);
+    m_grid = new ThumbnailGrid(*m_thumbs, *m_title->countLabel(), *m_title->progressBar(),
+                               *m_platform.decoder, *m_platform.messages, this);
+
     HoverHint::Probe probe;
-    probe.hasCurrentImage = [this] { return m_browser->current().isSet(); };
+    probe.hasCurrentImage = [this] { return m_current->isSet(); };
     probe.itemCount = [this] { return m_list->model()->rowCount(); };
     probe.listRect = [this] { return m_rects.list.toPixels(); };
     probe.mapFromGlobal = [this](const QPoint& p) { return m_surface->mapFromGlobal(p); };
     m_hint = new HoverHint(*m_status, *m_platform.cursor, std::move(probe), this);
 
     m_modes = new ViewModes(
-        *m_menus, *m_list, *m_thumbs, [this] { return m_rects.list.width; }, this);
-    m_browser = new Browser(*this, m_platform, m_settings);
+        m_view, *m_menus, *m_list, *m_thumbs, [this] { return m_rects.list.width; }, this);
     m_keys = new KeyPreview(this, [this](Command c) { run(c); });
     m_frame = new OuterFrame(this);
     m_frame->setMinimumOuterSize(PaneLayout::MinWindowWidth, 0);
+}
+
+void MainWindow::buildBrowser()
+{
+    const Browser::Parts parts{
+        *this,      *m_tree,    *m_list,  *m_thumbs, *m_grid, *m_title->countLabel(),
+        *m_current, *m_preview, *m_tiled, *m_status, *m_hint, *m_menus,
+        m_types};
+    m_browser = new Browser(parts, m_platform, m_session.settings(), this);
 }
 
 void MainWindow::connectParts()
@@ -90,10 +104,11 @@ void MainWindow::connectParts()
     connect(m_menus, &MainMenus::menuHelpChanged, m_status, &StatusBar::setSimpleText);
     connect(m_surface, &MainSurface::resized, this, &MainWindow::windowResized);
     connect(m_tree, &FolderTree::folderChanged, m_browser, &Browser::treeFolderChanged);
+    connect(m_browser, &Browser::listFilled, m_modes, &ViewModes::reapplySort);
+    connect(m_list, &FileListView::headerClicked, m_modes, &ViewModes::headerClicked);
 
     auto popupAt = [this](MainMenus::Popup which) {
-        return
-            [this, which](const QPoint& at) { m_platform.popups->exec(m_menus->popup(which), at); };
+        return [this, which](const QPoint& at) { m_menus->openPopup(which, at); };
     };
     connect(m_surface, &MainSurface::rightPressed, this, popupAt(MainMenus::Popup::Preview));
     connect(m_tree, &FolderTree::rightPressed, this, popupAt(MainMenus::Popup::Tree));
@@ -115,149 +130,114 @@ void MainWindow::reportSettingsProblem(const QString& message)
         m_pendingProblems.append(message);
 }
 
+void MainWindow::restore(const SessionState& state, const std::function<void(int)>& progress)
+{
+    if (state.window)
+        m_frame->apply(*state.window);
+    progress(1);
+
+    m_types = state.types;
+    m_layout = PaneLayout::fromStored(state.isaLeft, state.isbLeft, outerWidthTwips());
+    m_tiledRect = state.tiled;
+    progress(2);
+
+    m_view = state.view;
+    m_tree->setSelectedPath(state.folder);
+    m_list->setListStyle(m_view.listStyle);
+    progress(3);
+
+    m_menus->reflect(m_view);
+    applyPanes();
+    progress(4);
+
+    m_browser->files().setPattern(m_types.filePattern());
+    progress(5);
+
+    m_list->createColumns(m_layout.initialColumnWidth());
+    progress(6);
+
+    m_list->setHeaderHotTrack();
+    progress(7);
+
+    m_title->typesLabel()->setText(m_types.typesCaption());
+    sizeControls();
+    progress(8);
+}
+
+SessionState MainWindow::snapshot()
+{
+    SessionState state;
+    if (!isMinimized())
+        state.window = m_frame->current();
+    state.folder = currentFolder();
+    state.view = m_view;
+    state.view.listStyle = m_list->listStyle();
+    state.isaLeft = m_layout.isaLeft();
+    state.isbLeft = m_layout.isbLeft();
+    state.tiled = m_tiledRect;
+    state.types = m_types;
+    return state;
+}
+
 void MainWindow::run(Command command)
 {
-    switch (command) {
-    case Command::Open:
-        m_browser->fileOpen();
-        break;
-    case Command::Wallpaper:
-        setWallpaper();
-        break;
-    case Command::Exit:
-        close();
-        break;
-    case Command::ToggleToolbar:
-        toggleToolbar();
-        break;
-    case Command::ToggleStatusBar:
-        toggleStatusBar();
-        break;
-    case Command::ToggleTree:
-        toggleTree();
-        break;
-    case Command::TogglePreview:
-        togglePreview();
-        break;
-    case Command::ViewThumbnails:
-    case Command::ViewLargeIcons:
-    case Command::ViewSmallIcons:
-    case Command::ViewList:
-    case Command::ViewDetails:
-        m_modes->switchTo(viewModeIndex(command));
-        break;
-    case Command::SortByName:
-        m_modes->sortByMenu(0);
-        break;
-    case Command::SortBySize:
-        m_modes->sortByMenu(1);
-        break;
-    case Command::SortByType:
-        m_modes->sortByMenu(2);
-        break;
-    case Command::SortAscending:
-        m_modes->sortOrder(false);
-        break;
-    case Command::SortDescending:
-        m_modes->sortOrder(true);
-        break;
-    case Command::Refresh:
-        m_browser->refresh();
-        break;
-    case Command::Toolbox:
-        showToolbox();
-        break;
-    case Command::Options:
-        showOptions(true);
-        break;
-    case Command::OptionsModeless:
-        showOptions(false);
-        break;
-    case Command::HelpContents:
-        helpContents();
-        break;
-    case Command::WebPage:
-        webPage();
-        break;
-    case Command::About:
-        showAbout();
-        break;
-    }
+    (this->*CommandTable::row(command).handler)(command);
+    // Whatever a click did to a check mark, the marks show the state the command left.
+    m_menus->reflect(m_view);
 }
 
-bool MainWindow::isToolbarOn() const
+void MainWindow::openFolder(Command)
 {
-    return !m_menus->toolbar()->isHidden();
+    m_browser->fileOpen();
 }
 
-bool MainWindow::isTreeOn() const
+void MainWindow::exitProgram(Command)
 {
-    return !m_tree->isHidden();
+    close();
 }
 
-bool MainWindow::isStatusBarChecked() const
+void MainWindow::refresh(Command)
 {
-    return m_menus->isChecked(QStringLiteral("mnuViewStatusBar"));
+    m_browser->refresh();
 }
 
-void MainWindow::applyPaneVisibility()
+void MainWindow::switchView(Command command)
 {
-    m_menus->toolbar()->setVisible(m_menus->isChecked(QStringLiteral("mnuViewToolbar")));
-    m_tree->setVisible(m_menus->isChecked(QStringLiteral("mnuViewTv")));
-    m_previewOn = m_menus->isChecked(QStringLiteral("mnuViewPv"));
+    m_modes->switchTo(viewModeIndex(command));
 }
 
-void MainWindow::turnStatusBarOn()
+void MainWindow::sortList(Command command)
 {
-    m_status->create();
+    m_modes->sortBy(command);
 }
 
-void MainWindow::toggleToolbar()
+void MainWindow::togglePane(Command command)
 {
-    const bool on = !m_menus->isChecked(QStringLiteral("mnuViewToolbar"));
-    m_menus->setChecked(QStringLiteral("mnuViewToolbar"), on);
-    m_menus->toolbar()->setVisible(on);
-    m_settings.setToolbarOn(isToolbarOn());
+    const std::optional<Pane> pane = ViewState::paneOf(command);
+    if (!pane)
+        return;
+    // The splitters make room for the pane that may come back.
+    if (*pane == Pane::Tree)
+        m_layout.beforeTreeToggle();
+    else if (*pane == Pane::Preview)
+        m_layout.beforePreviewToggle();
+    const bool on = !m_view.isOn(*pane);
+    m_view.setOn(*pane, on);
+    applyPanes();
+    if (*pane == Pane::StatusBar && on && m_current->isSet())
+        m_browser->showImageInfo();
+    m_session.savePane(*pane, on);
     sizeControls();
 }
 
-void MainWindow::toggleStatusBar()
+void MainWindow::applyPanes()
 {
-    const bool on = !isStatusBarChecked();
-    m_menus->setChecked(QStringLiteral("mnuViewStatusBar"), on);
-    if (on) {
-        turnStatusBarOn();
-        Q_EMIT statusBarTurnedOn();
-    } else {
+    m_menus->toolbar()->setVisible(m_view.toolbar);
+    m_tree->setVisible(m_view.tree);
+    if (m_view.statusBar && !m_status->exists())
+        m_status->create();
+    else if (!m_view.statusBar && m_status->exists())
         m_status->destroy();
-    }
-    m_settings.setStatusBarOn(on);
-    sizeControls();
-}
-
-void MainWindow::toggleTree()
-{
-    m_layout.beforeTreeToggle();
-    const bool on = !m_menus->isChecked(QStringLiteral("mnuViewTv"));
-    m_menus->setChecked(QStringLiteral("mnuViewTv"), on);
-    m_tree->setVisible(on);
-    m_settings.setTreeOn(isTreeOn());
-    sizeControls();
-}
-
-void MainWindow::togglePreview()
-{
-    m_layout.beforePreviewToggle();
-    const bool on = !m_menus->isChecked(QStringLiteral("mnuViewPv"));
-    m_menus->setChecked(QStringLiteral("mnuViewPv"), on);
-    m_previewOn = on;
-    m_settings.setPreviewOn(on);
-    sizeControls();
-}
-
-void MainWindow::applyGeometry(const WindowGeometry& geometry)
-{
-    m_frame->apply(geometry);
 }
 
 int MainWindow::outerWidthTwips()
@@ -275,8 +255,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_menus->toolbar() && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->buttons().testFlag(Qt::RightButton)) {
-            m_platform.popups->exec(m_menus->popup(MainMenus::Popup::Toolbar),
-                                    mouse->globalPosition().toPoint());
+            m_menus->openPopup(MainMenus::Popup::Toolbar, mouse->globalPosition().toPoint());
             return true;
         }
     }
@@ -301,10 +280,10 @@ void MainWindow::sizeControls()
     in.windowWidth = outerWidthTwips();
     in.innerHeight = innerHeightTwips();
     in.toolbarHeight = Twips::fromPixels(toolbar->sizeHint().height());
-    in.toolbarVisible = isToolbarOn();
-    in.statusBarOn = isStatusBarChecked();
-    in.treeVisible = isTreeOn();
-    in.previewVisible = m_previewOn;
+    in.toolbarVisible = m_view.toolbar;
+    in.statusBarOn = m_view.statusBar;
+    in.treeVisible = m_view.tree;
+    in.previewVisible = m_view.preview;
     in.countLabelLeft = m_countLabelLeft;
     m_rects = m_layout.sizeControls(in);
 
@@ -313,14 +292,15 @@ void MainWindow::sizeControls()
     m_list->setGeometry(m_rects.list.toPixels());
     m_thumbs->place(m_rects);
     m_tree->setGeometry(m_rects.tree.toPixels());
-    m_surface->setPreviewFrame(m_rects.preview.toPixels(), m_previewOn);
+    m_surface->setPreviewFrame(m_rects.preview.toPixels(), m_view.preview);
     m_splitters->place(m_rects);
     if (StatusLine* line = m_status->line()) {
         const int h = Twips::toPixels(PaneLayout::StatusBarRoom);
         line->setGeometry(0, m_surface->height() - h, m_surface->width(), h);
         line->raise();
     }
-    Q_EMIT panesLaidOut();
+    if (m_browser)
+        m_browser->setPreviewFrame(m_rects.preview, m_view.preview);
 }
 
 QString MainWindow::currentFolder() const
@@ -332,25 +312,9 @@ QString MainWindow::currentFolder() const
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (!isMinimized()) {
-        const WindowGeometry& outer = m_frame->current();
-        m_settings.setMainLeft(float(outer.left()));
-        m_settings.setMainTop(float(outer.top()));
-        m_settings.setMainWidth(float(outer.width()));
-        m_settings.setMainHeight(float(outer.height()));
-    }
-    m_settings.setFolder(currentFolder());
-    m_settings.setViewMode(m_list->listStyle());
-    m_settings.setToolbarOn(isToolbarOn());
-    m_settings.setStatusBarOn(isStatusBarChecked());
-    m_settings.setTreeOn(isTreeOn());
-    m_settings.setPreviewOn(m_previewOn);
-    m_settings.setIsaLeft(m_layout.isaLeft());
-    m_settings.setIsbLeft(m_layout.isbLeft());
-    m_settings.setPrvLeft(m_tiledRect.left);
-    m_settings.setPrvTop(m_tiledRect.top);
-    m_settings.setPrvWidth(m_tiledRect.width);
-    m_settings.setPrvHeight(m_tiledRect.height);
+    // The tiled view records where it stands as it closes; that must be in the save.
+    m_tiled->close();
+    m_session.save(snapshot());
 
     // Every other window of the program closes with the main window.
     const QWidgetList windows = QApplication::topLevelWidgets();

@@ -2,15 +2,17 @@
 
 #include <QMainWindow>
 
-#include <memory>
+#include <functional>
 
 #include "app/Command.h"
-#include "app/WindowGeometry.h"
+#include "app/Session.h"
+#include "app/ViewState.h"
 #include "layout/PaneLayout.h"
 #include "listing/TypeFilter.h"
 #include "preview/TiledViewRect.h"
 
 class Browser;
+class CurrentImage;
 class FileListView;
 class FolderTree;
 class HoverHint;
@@ -18,22 +20,24 @@ class KeyPreview;
 class MainMenus;
 class MainSurface;
 class OuterFrame;
+class PreviewPane;
 class Settings;
 class SplitterController;
 class StatusBar;
 class ThumbnailBase;
+class ThumbnailGrid;
+class TiledView;
 class TitleStrip;
 class ViewModes;
 struct Platform;
 
 // The main window: a menu bar over one surface that holds every pane. It composes the
-// panes, routes commands and runs the layout pass; the work itself lives in the parts.
+// panes, connects their signals, runs the commands of the command table and the layout
+// pass; the work itself lives in the parts.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
-    static const QString Title;
-
     MainWindow(Platform& platform, Settings& settings);
     ~MainWindow() override;
 
@@ -48,24 +52,21 @@ public:
     SplitterController& splitters() const { return *m_splitters; }
     ViewModes& viewModes() const { return *m_modes; }
     Browser& browser() const { return *m_browser; }
+    const ViewState& viewState() const { return m_view; }
     PaneLayout& paneLayout() { return m_layout; }
     const PaneRects& lastLayout() const { return m_rects; }
-    TypeFilter& typeFilter() { return m_types; }
     TiledViewRect& tiledViewRect() { return m_tiledRect; }
 
-    // Places the window at its stored outer rectangle (twips), kept on a screen.
-    void applyGeometry(const WindowGeometry& geometry);
+    // Puts the window in the remembered state; progress(stage) after each of eight stages.
+    void restore(const SessionState& state, const std::function<void(int)>& progress);
+    // The state to remember, as it stands now.
+    SessionState snapshot();
+
     int outerWidthTwips();
     int innerHeightTwips() const;
-
-    bool isToolbarOn() const;
-    bool isTreeOn() const;
-    bool isPreviewOn() const { return m_previewOn; }
-    bool isStatusBarChecked() const;
-    // Shows or hides the toolbar, tree and preview as their check marks say.
-    void applyPaneVisibility();
-    // Creates the status bar as the toggle does when it turns the bar on.
-    void turnStatusBarOn();
+    bool isToolbarOn() const { return m_view.toolbar; }
+    bool isTreeOn() const { return m_view.tree; }
+    bool isPreviewOn() const { return m_view.preview; }
 
     void sizeControls();
     void run(Command command);
@@ -73,43 +74,44 @@ public:
     // The folder the program is showing.
     QString currentFolder() const;
 
-Q_SIGNALS:
-    // The layout pass has placed the panes; the preview fits itself to the frame.
-    void panesLaidOut();
-    // The status bar has been turned on; the current image shows its facts there.
-    void statusBarTurnedOn();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
+    // The command table reaches the handlers below.
+    friend class CommandTable;
+
     void buildPanes();
+    void buildBrowser();
     void connectParts();
     void windowResized();
     void reportSettingsProblem(const QString& message);
+    // Shows the toolbar, tree and status bar as the view state says.
+    void applyPanes();
 
-    void toggleToolbar();
-    void toggleStatusBar();
-    void toggleTree();
-    void togglePreview();
-
-    // Commands whose work lives in other parts; connected as those parts arrive.
-    void setWallpaper() {}
-    void showToolbox() {}
-    void showOptions(bool) {}
-    void helpContents() {}
-    void webPage() {}
-    void showAbout() {}
+    void openFolder(Command);
+    void exitProgram(Command);
+    void togglePane(Command command);
+    void switchView(Command command);
+    void sortList(Command command);
+    void refresh(Command);
+    // Commands whose windows and services arrive later.
+    void setWallpaper(Command) {}
+    void showToolbox(Command) {}
+    void showOptions(Command) {} // modal from the menu and toolbar, modeless from F3
+    void helpContents(Command) {}
+    void webPage(Command) {}
+    void showAbout(Command) {}
 
     Platform& m_platform;
-    Settings& m_settings;
+    Session m_session;
     PaneLayout m_layout;
     PaneRects m_rects;
     TypeFilter m_types;
     TiledViewRect m_tiledRect;
-    bool m_previewOn = true;
+    ViewState m_view;
     int m_countLabelLeft = 0;
     QStringList m_pendingProblems;
 
@@ -119,11 +121,15 @@ private:
     FolderTree* m_tree = nullptr;
     FileListView* m_list = nullptr;
     ThumbnailBase* m_thumbs = nullptr;
-    ViewModes* m_modes = nullptr;
-    Browser* m_browser = nullptr;
     StatusBar* m_status = nullptr;
     HoverHint* m_hint = nullptr;
     SplitterController* m_splitters = nullptr;
     KeyPreview* m_keys = nullptr;
     OuterFrame* m_frame = nullptr;
+    CurrentImage* m_current = nullptr;
+    PreviewPane* m_preview = nullptr;
+    TiledView* m_tiled = nullptr;
+    ThumbnailGrid* m_grid = nullptr;
+    ViewModes* m_modes = nullptr;
+    Browser* m_browser = nullptr;
 };

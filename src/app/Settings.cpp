@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 
+#include "layout/Twips.h"
 #include "platform/SettingsStore.h"
 
 #include <charconv>
@@ -121,13 +122,16 @@ template <typename Number> std::optional<Number> wholeNumber(const QString& text
     return value;
 }
 
-double roundHalfEven(double value)
+// Rounded with halves to even into [min, max]; nothing outside, checked before the rounding
+// so that a huge number cannot overflow it.
+std::optional<int> roundedInto(double value, int min, int max)
 {
-    const double below = std::floor(value);
-    const double fraction = value - below;
-    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(below, 2.0) != 0.0))
-        return below + 1;
-    return below;
+    if (!(value >= double(min) - 1.0 && value <= double(max) + 1.0))
+        return std::nullopt;
+    const long long rounded = Twips::roundHalfEven(value);
+    if (rounded < min || rounded > max)
+        return std::nullopt;
+    return int(rounded);
 }
 
 float readSingle(const SettingsStore& store, const SingleKey& key)
@@ -210,8 +214,8 @@ int Settings::viewMode() const
         m_store.read(QLatin1String(Main), QLatin1String(ViewMode.name));
     if (!stored)
         return ViewMode.fallback;
-    const double style = roundHalfEven(numericPrefix(*stored));
-    return style >= ViewMode.min && style <= ViewMode.max ? int(style) : ViewMode.fallback;
+    return roundedInto(numericPrefix(*stored), ViewMode.min, ViewMode.max)
+        .value_or(ViewMode.fallback);
 }
 
 void Settings::setViewMode(int style)
@@ -401,10 +405,7 @@ std::optional<int> Settings::toInteger(const QString& text, int min, int max)
     const std::optional<double> number = wholeNumber<double>(text);
     if (!number)
         return std::nullopt;
-    const double rounded = roundHalfEven(*number);
-    if (rounded < min || rounded > max)
-        return std::nullopt;
-    return int(rounded);
+    return roundedInto(*number, min, max);
 }
 
 double Settings::numericPrefix(const QString& text)
@@ -458,5 +459,25 @@ QString Settings::text(const char* section, const char* key, const char* fallbac
 
 void Settings::write(const char* section, const char* key, const QString& value)
 {
+    if (m_held) {
+        m_held->append({QLatin1String(section), QLatin1String(key), value});
+        return;
+    }
     m_store.write(QLatin1String(section), QLatin1String(key), value);
+}
+
+void Settings::hold()
+{
+    if (!m_held)
+        m_held.emplace();
+}
+
+void Settings::release()
+{
+    if (!m_held)
+        return;
+    const QVector<SettingsStore::Entry> entries = std::move(*m_held);
+    m_held.reset();
+    if (!entries.isEmpty())
+        m_store.writeAll(entries);
 }

@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 
 #include <optional>
 
-class SettingsStore;
+#include "platform/SettingsStore.h"
 
 // The program's remembered state, one typed getter and setter per key, every default
 // written once (in Settings.cpp). Getters read through the store each time; a stored text
@@ -13,6 +14,10 @@ class Settings
 {
 public:
     explicit Settings(SettingsStore& store);
+
+    // Between hold() and release() the setters' values are kept, then saved in one write.
+    void hold();
+    void release();
 
     // Section "Settings". Geometry is in twips.
     float mainLeft() const;
@@ -87,4 +92,5 @@ private:
     void write(const char* section, const char* key, const QString& value);
 
     SettingsStore& m_store;
+    std::optional<QVector<SettingsStore::Entry>> m_held;
 };

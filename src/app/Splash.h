@@ -9,8 +9,6 @@ class Splash : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int Stages = 8;
-
     Splash();
 
     // Shows the n-th "Loading ..." caption (1..8) and repaints it at once.

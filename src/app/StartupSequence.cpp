@@ -2,18 +2,13 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
 #include <QTimer>
 
 #include "app/Browser.h"
-#include "app/MainMenus.h"
 #include "app/MainWindow.h"
+#include "app/Session.h"
 #include "app/Settings.h"
 #include "app/Splash.h"
-#include "app/TitleStrip.h"
-#include "listing/FileList.h"
-#include "listing/FileListView.h"
-#include "listing/FolderTree.h"
 #include "platform/Platform.h"
 
 StartupSequence::StartupSequence(Platform& platform, const QString& folderArgument)
@@ -47,53 +42,15 @@ void StartupSequence::progress(int stage)
 
 void StartupSequence::run()
 {
-    Settings& s = *m_settings;
-    m_main = std::make_unique<MainWindow>(m_platform, s);
-    MainWindow& main = *m_main;
-    MainMenus& menus = main.menus();
+    m_main = std::make_unique<MainWindow>(m_platform, *m_settings);
+    SessionState state = Session(*m_settings).load();
+    if (!m_folderArgument.isEmpty())
+        state.folder = m_folderArgument;
+    m_main->restore(state, [this](int stage) { progress(stage); });
 
-    main.applyGeometry(WindowGeometry(s.mainLeft(), s.mainTop(), s.mainWidth(), s.mainHeight()));
-    progress(1);
-
-    main.typeFilter() = TypeFilter(s.bitmapPiece(), s.jpgPiece(), s.gifPiece(), s.icoPiece());
-    main.paneLayout() = PaneLayout::fromStored(s.isaLeft(), s.isbLeft(), main.outerWidthTwips());
-    main.tiledViewRect() = {s.prvLeft(), s.prvTop(), s.prvWidth(), s.prvHeight()};
-    progress(2);
-
-    menus.setChecked(QStringLiteral("mnuViewToolbar"), s.toolbarOn());
-    menus.setChecked(QStringLiteral("mnuViewStatusBar"), s.statusBarOn());
-    menus.setChecked(QStringLiteral("mnuViewTv"), s.treeOn());
-    menus.setChecked(QStringLiteral("mnuViewPv"), s.previewOn());
-    main.folderTree().setSelectedPath(m_folderArgument.isEmpty() ? s.folder() : m_folderArgument);
-    const int style = s.viewMode();
-    main.fileList().setListStyle(style);
-    progress(3);
-
-    menus.setChecked(QStringLiteral("mnuListViewMode%1").arg(style + 1), true);
-    menus.setChecked(QStringLiteral("mnuIcons%1").arg(style + 1), true);
-    if (main.isStatusBarChecked())
-        main.turnStatusBarOn();
-    progress(4);
-
-    main.applyPaneVisibility();
-    main.browser().files().setPattern(main.typeFilter().filePattern());
-    progress(5);
-
-    main.fileList().createColumns(main.paneLayout().initialColumnWidth());
-    progress(6);
-
-    main.fileList().setHeaderHotTrack();
-    if (QAction* button = menus.viewButton(style + 1))
-        button->setChecked(true);
-    progress(7);
-
-    main.titleStrip().typesLabel()->setText(main.typeFilter().typesCaption());
-    main.sizeControls();
-    progress(8);
-
-    main.show();
+    m_main->show();
     if (!m_fileToShow.isEmpty())
-        main.browser().showWhenListed(m_fileToShow);
+        m_main->browser().showWhenListed(m_fileToShow);
     m_splash.reset();
     Q_EMIT finished();
 }

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/FileText.h"
+
 namespace {
 
 struct Entry
@@ -111,15 +113,20 @@ bool FileList::setPath(const QString& folder)
 bool FileList::refresh()
 {
     clear();
-    if (m_path.isEmpty())
+    if (m_path.isEmpty()) {
+        m_error = ENOENT;
         return false;
+    }
 
     const int fd = ::open(QFile::encodeName(m_path).constData(),
                           O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        m_error = errno;
         return false;
+    }
     DIR* dir = ::fdopendir(fd);
     if (!dir) {
+        m_error = errno;
         ::close(fd);
         return false;
     }
@@ -131,8 +138,11 @@ bool FileList::refresh()
         errno = 0;
         const dirent* entry = ::readdir(dir);
         if (!entry) {
-            if (errno != 0)
-                return false; // a half-read folder is not shown as if it were complete
+            if (errno != 0) {
+                // A half-read folder is not shown as if it were complete.
+                m_error = errno;
+                return false;
+            }
             break;
         }
         const char* raw = entry->d_name;
@@ -175,7 +185,7 @@ QStringList FileList::paths() const
     QStringList result;
     result.reserve(m_names.size());
     for (const QString& name : m_names)
-        result.append(join(m_path, name));
+        result.append(FileText::join(m_path, name));
     return result;
 }
 
@@ -189,22 +199,10 @@ bool FileList::matches(const QString& name, const QString& pattern)
     return matchesAny(name.toCaseFolded(), foldedMasks(pattern));
 }
 
-QString FileList::join(const QString& folder, const QString& name)
-{
-    if (folder.isEmpty())
-        return name;
-    const bool folderSlash = folder.endsWith(u'/');
-    const bool nameSlash = name.startsWith(u'/');
-    if (folderSlash && nameSlash)
-        return folder + name.mid(1);
-    if (folderSlash || nameSlash)
-        return folder + name;
-    return folder + u'/' + name;
-}
-
 void FileList::clear()
 {
     m_canRead = false;
+    m_error = 0;
     m_names.clear();
     m_sizes.clear();
 }

@@ -21,6 +21,8 @@ public:
     bool setPath(const QString& folder);
     bool refresh();
     bool canRead() const { return m_canRead; }
+    // Why the folder could not be read (an errno value), 0 when it could.
+    int error() const { return m_error; }
 
     int count() const { return int(m_names.size()); }
     QString name(int index) const;
@@ -35,7 +37,6 @@ public:
     // ";"-separated masks, "*" and "?" wildcards, case-insensitive; a mask without wildcards
     // is an exact name.
     static bool matches(const QString& name, const QString& pattern);
-    static QString join(const QString& folder, const QString& name);
 
 private:
     void clear();
@@ -43,6 +44,7 @@ private:
     QString m_path;
     QString m_pattern = QStringLiteral("*.bmp");
     bool m_canRead = false;
+    int m_error = 0;
     QStringList m_names;
     QVector<qint64> m_sizes;
 };

@@ -2,13 +2,15 @@
 
 #include <QLabel>
 
-#include "app/HoverHint.h"
-#include "app/StatusBar.h"
-#include "app/WaitCursor.h"
+#include <cstring>
+
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/IconCache.h"
-#include "preview/ImageFacts.h"
+#include "ui/FileText.h"
+#include "ui/HoverHint.h"
+#include "ui/StatusBar.h"
+#include "ui/WaitCursor.h"
 
 const QString Listing::NoImagesText =
     QStringLiteral("This directory does not contain supported images.");
@@ -30,9 +32,12 @@ Listing::Listing(FileList& files, FileListModel& model, IconCache& icons, QLabel
     m_model.setIconCache(&m_icons);
 }
 
-QString Listing::unreadableText(const QString& folder)
+QString Listing::unreadableText(const QString& folder, int error)
 {
-    return QStringLiteral("The folder %1 cannot be read.").arg(folder);
+    if (error == 0)
+        return QStringLiteral("The folder %1 cannot be read.").arg(folder);
+    return QStringLiteral("The folder %1 cannot be read (%2).")
+        .arg(folder, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 void Listing::fill()
@@ -45,8 +50,8 @@ void Listing::fill()
         FileListModel::Row row;
         row.name = name;
         row.size = std::max<qint64>(0, m_files.size(i));
-        row.sizeText = ImageFacts::formatSize(row.size);
-        row.icon = m_icons.indexFor(FileList::join(folder, name));
+        row.sizeText = FileText::formatSize(row.size);
+        row.icon = m_icons.indexFor(FileText::join(folder, name));
         rows.append(row);
     }
     m_model.append(rows);
@@ -63,7 +68,7 @@ void Listing::reportUnreadable()
 {
     // Said rather than silently showing an empty folder, or another folder's files.
     if (!m_files.canRead())
-        m_status.showSimple(unreadableText(m_files.path()));
+        m_status.showSimple(unreadableText(m_files.path(), m_files.error()));
 }
 
 void Listing::refresh()

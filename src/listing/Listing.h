@@ -47,7 +47,8 @@ public:
     // Appends one row per name of the file list (icons and types from the cache).
     void fill();
 
-    static QString unreadableText(const QString& folder);
+    // The reason, when known, is the errno value the folder gave.
+    static QString unreadableText(const QString& folder, int error = 0);
 
 private:
     void clearList();

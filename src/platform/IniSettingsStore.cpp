@@ -405,11 +405,17 @@ std::optional<QString> IniSettingsStore::read(const QString& section, const QStr
 
 void IniSettingsStore::write(const QString& section, const QString& key, const QString& value)
 {
-    const QString name = joinKey(section, key);
-    m_values.insert(name, value);
+    writeAll({{section, key, value}});
+}
+
+void IniSettingsStore::writeAll(const QVector<Entry>& entries)
+{
+    for (const Entry& e : entries)
+        m_values.insert(joinKey(e.section, e.key), e.value);
     if (!prepareForWriting())
         return;
-    m_settings->setValue(name, value);
+    for (const Entry& e : entries)
+        m_settings->setValue(joinKey(e.section, e.key), e.value);
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError)
         report(saveProblem(m_path));

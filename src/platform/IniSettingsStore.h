@@ -27,6 +27,7 @@ public:
 
     std::optional<QString> read(const QString& section, const QString& key) const override;
     void write(const QString& section, const QString& key, const QString& value) override;
+    void writeAll(const QVector<Entry>& entries) override;
     void setProblemSink(ProblemSink sink) override;
 
     QString path() const { return m_path; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVector>
 
 #include <functional>
 #include <optional>
@@ -18,6 +19,19 @@ public:
     virtual std::optional<QString> read(const QString& section, const QString& key) const = 0;
     // Writes through at once; a failure is reported to the problem sink, never thrown.
     virtual void write(const QString& section, const QString& key, const QString& value) = 0;
+
+    struct Entry
+    {
+        QString section;
+        QString key;
+        QString value;
+    };
+    // Several values at once, saved together; a store that cannot do better writes each.
+    virtual void writeAll(const QVector<Entry>& entries)
+    {
+        for (const Entry& e : entries)
+            write(e.section, e.key, e.value);
+    }
 
     // Where problems with the store go (an unusable file, a failed save), each said once.
     // Problems found before a sink is set are delivered when it is set.

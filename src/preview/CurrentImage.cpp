@@ -1,7 +1,7 @@
 #include "preview/CurrentImage.h"
 
 #include "layout/Twips.h"
-#include "listing/FileList.h"
+#include "ui/FileText.h"
 
 CurrentImage::CurrentImage(const ImageDecoder& decoder, QObject* parent)
     : QObject(parent), m_decoder(decoder)
@@ -10,7 +10,7 @@ CurrentImage::CurrentImage(const ImageDecoder& decoder, QObject* parent)
 
 QString CurrentImage::path() const
 {
-    return FileList::join(m_folder, m_file);
+    return FileText::join(m_folder, m_file);
 }
 
 const QPixmap& CurrentImage::pixmap() const

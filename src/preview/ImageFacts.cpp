@@ -1,14 +1,11 @@
 #include "preview/ImageFacts.h"
 
-#include <QLocale>
-
 #include "layout/Twips.h"
+#include "ui/FileText.h"
 
 QString ImageFacts::formatSize(qint64 length)
 {
-    QLocale locale;
-    locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
-    return locale.toString(length);
+    return FileText::formatSize(length);
 }
 
 ImageFacts ImageFacts::of(const QString& name, bool hasPicture, int picWidth, int picHeight,

@@ -4,10 +4,10 @@
 #include <QKeyEvent>
 #include <QPainter>
 
-#include "app/OuterFrame.h"
 #include "layout/Twips.h"
 #include "preview/CurrentImage.h"
 #include "preview/TiledViewRect.h"
+#include "ui/OuterFrame.h"
 
 TiledView::TiledView(const CurrentImage& image, TiledViewRect& rect, QWidget* owner)
     : QWidget(owner, Qt::Window), m_image(image), m_rect(rect), m_frame(new OuterFrame(this))

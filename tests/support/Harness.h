@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,9 +13,9 @@
 #include "app/MainMenus.h"
 #include "app/MainWindow.h"
 #include "app/StartupSequence.h"
-#include "app/StatusBar.h"
-#include "app/StatusLine.h"
 #include "platform/IniSettingsStore.h"
+#include "ui/StatusBar.h"
+#include "ui/StatusLine.h"
 
 // One run of the program on a settings file and a folder of the test's own.
 struct Sandbox
@@ -51,7 +53,15 @@ struct Run
     }
     MainWindow& main() const { return *startup->mainWindow(); }
     MainMenus& menus() const { return main().menus(); }
-    QAction* action(const char* name) const { return menus().action(QString::fromLatin1(name)); }
+    // Menu items, pop-up items and toolbar buttons by object name.
+    QAction* action(const QString& name) const { return main().findChild<QAction*>(name); }
+    QAction* action(const char* name) const { return action(QString::fromLatin1(name)); }
+    QMenu* menu(const QString& name) const { return main().findChild<QMenu*>(name); }
+    bool isChecked(const QString& name) const
+    {
+        const QAction* a = action(name);
+        return a && a->isChecked();
+    }
     QString line() const
     {
         StatusLine* l = main().statusBar().line();

@@ -1,4 +1,4 @@
-#include "app/OuterFrame.h"
+#include "ui/OuterFrame.h"
 
 #include <QEvent>
 #include <QGuiApplication>

@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QSize>
 
-#include "app/WindowGeometry.h"
+#include "ui/WindowGeometry.h"
 
 class QWidget;
 

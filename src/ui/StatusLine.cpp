@@ -1,4 +1,4 @@
-#include "app/StatusLine.h"
+#include "ui/StatusLine.h"
 
 #include <QPainter>
 #include <QSizeGrip>

@@ -1,8 +1,8 @@
-#include "app/StatusBar.h"
+#include "ui/StatusBar.h"
 
 #include <QWidget>
 
-#include "app/StatusLine.h"
+#include "ui/StatusLine.h"
 
 StatusBar::StatusBar(QWidget* host) : QObject(host), m_host(host) {}
 
@@ -36,6 +36,11 @@ void StatusBar::setSimpleText(const QString& text)
 {
     if (m_line)
         m_line->setSimpleText(text);
+}
+
+void StatusBar::showParts(const QString& file, const QString& dim, const QString& size)
+{
+    showParts(m_host->width(), file, dim, size);
 }
 
 void StatusBar::showParts(int innerWidth, const QString& file, const QString& dim,

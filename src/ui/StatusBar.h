@@ -29,6 +29,8 @@ public:
     void setSimpleText(const QString& text);
     // Four parts with right edges q, 2q, 3q and the rest, for a window innerWidth pixels wide.
     void showParts(int innerWidth, const QString& file, const QString& dim, const QString& size);
+    // The same across the window that holds the bar.
+    void showParts(const QString& file, const QString& dim, const QString& size);
 
 private:
     QWidget* m_host;

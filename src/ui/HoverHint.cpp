@@ -1,7 +1,7 @@
-#include "app/HoverHint.h"
+#include "ui/HoverHint.h"
 
-#include "app/StatusBar.h"
 #include "platform/CursorSource.h"
+#include "ui/StatusBar.h"
 
 const QString HoverHint::Text =
     QStringLiteral("Click an item to preview it or Double click it to show the tiled image");

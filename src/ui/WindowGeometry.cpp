@@ -1,4 +1,4 @@
-#include "app/WindowGeometry.h"
+#include "ui/WindowGeometry.h"
 
 #include <algorithm>
 

@@ -1,0 +1,250 @@
+#include "app/CommandTable.h"
+
+#include <QString>
+
+#include <cstring>
+#include <iterator>
+
+#include "app/MainWindow.h"
+
+namespace {
+
+using E = CommandTable::Entry;
+using C = Command;
+
+constexpr E Item(Command c)
+{
+    return {E::Item, c, nullptr, nullptr};
+}
+constexpr E Separator(const char* name = "")
+{
+    return {E::Separator, C::Open, name, "-"};
+}
+
+constexpr E FileMenu[] = {Item(C::Open), Item(C::Wallpaper), Separator("mnuBar0"), Item(C::Exit)};
+constexpr E ViewMenu[] = {
+    Item(C::ToggleToolbar),
+    Item(C::ToggleStatusBar),
+    Item(C::ToggleTree),
+    Item(C::TogglePreview),
+    Separator("mnuBar1"),
+    Item(C::ViewThumbnails),
+    Item(C::ViewLargeIcons),
+    Item(C::ViewSmallIcons),
+    Item(C::ViewList),
+    Item(C::ViewDetails),
+    Separator("mnuBar2"),
+    {E::SubmenuBegin, C::Open, "mnuViewArrangeIcons", "Arrange Icons"},
+    Item(C::SortByName),
+    Item(C::SortBySize),
+    Item(C::SortByType),
+    Separator("mnuBar3"),
+    Item(C::SortAscending),
+    Item(C::SortDescending),
+    {E::SubmenuEnd, C::Open, "", ""},
+    Separator("mnuBar4"),
+    Item(C::Refresh),
+};
+constexpr E ToolsMenu[] = {Item(C::Toolbox), Separator("mnuBar5"), Item(C::Options)};
+constexpr E HelpMenu[] = {Item(C::HelpContents), Item(C::WebPage), Separator("mnuBar6"),
+                          Item(C::About)};
+
+constexpr E ListPopup[] = {
+    {E::Item, C::Refresh, "mnuLvRefresh", "Refresh"},
+    Separator(),
+    {E::SubmenuBegin, C::Open, "mnuLvView", "View"},
+    {E::Item, C::ViewThumbnails, "mnuIcons0", "Thumbnails"},
+    {E::Item, C::ViewLargeIcons, "mnuIcons1", "Large icons"},
+    {E::Item, C::ViewSmallIcons, "mnuIcons2", "Small icons"},
+    {E::Item, C::ViewList, "mnuIcons3", "List"},
+    {E::Item, C::ViewDetails, "mnuIcons4", "Details"},
+    {E::SubmenuEnd, C::Open, "", ""},
+    Separator(),
+    {E::SubmenuBegin, C::Open, "mnuLvSort", "Arrange icons"},
+    {E::Item, C::SortByName, "mnuLvArr0", nullptr},
+    {E::Item, C::SortBySize, "mnuLvArr1", nullptr},
+    {E::Item, C::SortByType, "mnuLvArr2", nullptr},
+    Separator(),
+    {E::Item, C::SortAscending, "mnuLvShortAZ", nullptr},
+    {E::Item, C::SortDescending, "mnuLvShortZA", nullptr},
+    {E::SubmenuEnd, C::Open, "", ""},
+};
+constexpr E PreviewPopup[] = {{E::Item, C::TogglePreview, "mnuHidePv", "Hide Preview"}};
+constexpr E ToolbarPopup[] = {{E::Item, C::ToggleToolbar, "mnuHideTb", "Hide Toolbar"}};
+constexpr E TreePopup[] = {{E::Item, C::ToggleTree, "mnuHideTv", "Hide Folders Tree"}};
+constexpr E WallpaperPopup[] = {{E::Item, C::Wallpaper, "mnuPWallp", "Set Wallpaper"}};
+
+using Menu = CommandTable::Menu;
+constexpr Menu Bar[] = {
+    {"mnuFile", "File", FileMenu, int(std::size(FileMenu))},
+    {"mnuView", "View", ViewMenu, int(std::size(ViewMenu))},
+    {"mnuTools", "Tools", ToolsMenu, int(std::size(ToolsMenu))},
+    {"mnuHelp", "Help", HelpMenu, int(std::size(HelpMenu))},
+};
+// In the order of MainMenus::Popup.
+constexpr Menu Popups[] = {
+    {"mnuPv", "Pv", PreviewPopup, 1},
+    {"mnuTb", "Tb", ToolbarPopup, 1},
+    {"mnuTv", "Tv", TreePopup, 1},
+    {"mnuWall", "Wall", WallpaperPopup, 1},
+    {"mnuLv", "Lv", ListPopup, int(std::size(ListPopup))},
+};
+
+using Button = CommandTable::Button;
+constexpr Button Toolbar[] = {
+    {C::Open, "Open", "Open", "open", false},
+    {C::Open, nullptr, nullptr, nullptr, false},
+    {C::ViewThumbnails, "View Thumbnails", "View Thumbnails", "thumbnails", true},
+    {C::ViewLargeIcons, "View Large Icons", "Large Icons", "large-icons", true},
+    {C::ViewSmallIcons, "View Small Icons", "Small Icons", "small-icons", true},
+    {C::ViewList, "View List", "List", "list", true},
+    {C::ViewDetails, "View Details", "Details", "details", true},
+    {C::Open, nullptr, nullptr, nullptr, false},
+    {C::Toolbox, "Toolbox", "Toolbox", "toolbox", false},
+    {C::Options, "Options", "Options", "options", false},
+    {C::Open, nullptr, nullptr, nullptr, false},
+    {C::HelpContents, "Help", "Help", "help", false},
+    {C::About, "About", "About", "about", false},
+};
+
+bool satisfied(CommandTable::Needs needs, Qt::KeyboardModifiers modifiers)
+{
+    switch (needs) {
+    case CommandTable::Needs::NoKey:
+        return false;
+    case CommandTable::Needs::Any:
+        return true;
+    case CommandTable::Needs::Ctrl:
+        return modifiers.testFlag(Qt::ControlModifier);
+    case CommandTable::Needs::Alt:
+        return modifiers.testFlag(Qt::AltModifier);
+    }
+    return false;
+}
+
+} // namespace
+
+// The rows are defined here, inside the class, which may name the main window's handlers.
+const CommandTable::Row* CommandTable::table(int* count)
+{
+    // In Command's order; row() relies on it. Keys are tried in this order, at most one a press.
+    // F1 opens the help as well: Linux has no platform help key.
+    using M = MainWindow;
+    static constexpr Row Rows[] = {
+        {Command::Open, "mnuFileOpen", "&Open             Ctl+ O", "Browse for files", false,
+         Qt::Key_O, Needs::Ctrl, &M::openFolder},
+        {Command::Wallpaper, "mnuWallp", "&Wallpaper      Ctl+ W",
+         "Set the selected image as Wallpaper", false, Qt::Key_W, Needs::Ctrl, &M::setWallpaper},
+        {Command::Exit, "mnuFileExit", "Exit                Alt+ X", "Exit the program", false,
+         Qt::Key_X, Needs::Alt, &M::exitProgram},
+        {Command::ToggleToolbar, "mnuViewToolbar", "Toolbar               Ctl+ T",
+         "Hide or show the Toolbar", true, Qt::Key_T, Needs::Ctrl, &M::togglePane},
+        {Command::ToggleStatusBar, "mnuViewStatusBar", "Status Bar          Ctl+ S",
+         "Hide or show the Status Bar", true, Qt::Key_S, Needs::Ctrl, &M::togglePane},
+        {Command::ToggleTree, "mnuViewTv", "Folders tree        Ctl+ F",
+         "Hide or show the Folders Tree", true, Qt::Key_F, Needs::Ctrl, &M::togglePane},
+        {Command::TogglePreview, "mnuViewPv", "Preview              Ctl+ P",
+         "Hide or show the Preview Area", true, Qt::Key_P, Needs::Ctrl, &M::togglePane},
+        {Command::ViewThumbnails, "mnuListViewMode0", "Thumbnails          F4",
+         "Show thumbnails for the image files", true, Qt::Key_F4, Needs::Any, &M::switchView},
+        {Command::ViewLargeIcons, "mnuListViewMode1", "Large Icons         F6",
+         "Use Large icons for the Listview's contents", true, Qt::Key_F6, Needs::Any,
+         &M::switchView},
+        {Command::ViewSmallIcons, "mnuListViewMode2", "Small Icons          F7",
+         "Use Small icons for the Listview's contents", true, Qt::Key_F7, Needs::Any,
+         &M::switchView},
+        {Command::ViewList, "mnuListViewMode3", "List                      F8",
+         "Show the Listview's contents in a List", true, Qt::Key_F8, Needs::Any, &M::switchView},
+        {Command::ViewDetails, "mnuListViewMode4", "Details                 F9",
+         "Show Details for the Listview's contents", true, Qt::Key_F9, Needs::Any, &M::switchView},
+        {Command::SortByName, "mnuArrange0", "By Name", "Arrange the Listview's contents by Name",
+         true, 0, Needs::NoKey, &M::sortList},
+        {Command::SortBySize, "mnuArrange1", "By Size", "Arrange the Listview's contents by Size",
+         true, 0, Needs::NoKey, &M::sortList},
+        {Command::SortByType, "mnuArrange2", "By Type", "Arrange the Listview's contents by Type",
+         true, 0, Needs::NoKey, &M::sortList},
+        {Command::SortAscending, "mnuShortAZ", "Ascending", "Ascending order", true, 0,
+         Needs::NoKey, &M::sortList},
+        {Command::SortDescending, "mnuShortZA", "Descending", "Descending order", true, 0,
+         Needs::NoKey, &M::sortList},
+        {Command::Refresh, "mnuViewRefresh", "Refresh              F5",
+         "Refresh the contents of the Listview window", false, Qt::Key_F5, Needs::Any, &M::refresh},
+        {Command::Toolbox, "mnuTbox", "Toolbox         F2",
+         "With the Toolbox, you can test Fonts for use in the Internet", false, Qt::Key_F2,
+         Needs::Any, &M::showToolbox},
+        {Command::Options, "mnuToolsOptions", "Options         F3",
+         "Customize the software's behavior", false, 0, Needs::NoKey, &M::showOptions},
+        {Command::OptionsModeless, nullptr, nullptr, nullptr, false, Qt::Key_F3, Needs::Any,
+         &M::showOptions},
+        {Command::HelpContents, "mnuHelpContents", "Contents          F1",
+         "If you need help, this is for you", false, Qt::Key_F1, Needs::Any, &M::helpContents},
+        {Command::WebPage, "mnuWeb", "Web page       Ctl+ I", "Visit The image Vadro's Web page",
+         false, Qt::Key_I, Needs::Ctrl, &M::webPage},
+        {Command::About, "mnuHelpAbout", "About", "Show the About dialog", false, 0, Needs::NoKey,
+         &M::showAbout},
+    };
+    static_assert(std::size(Rows) == static_cast<size_t>(Command::About) + 1,
+                  "one row per Command");
+    *count = int(std::size(Rows));
+    return Rows;
+}
+
+const CommandTable::Row& CommandTable::row(Command command)
+{
+    int count = 0;
+    const Row* rows = table(&count);
+    const int i = static_cast<int>(command);
+    Q_ASSERT(i >= 0 && i < count && rows[i].command == command);
+    return rows[i];
+}
+
+const CommandTable::Row* CommandTable::begin()
+{
+    int count = 0;
+    return table(&count);
+}
+
+const CommandTable::Row* CommandTable::end()
+{
+    int count = 0;
+    const Row* rows = table(&count);
+    return rows + count;
+}
+
+const CommandTable::Menu* CommandTable::menuBar(int* count)
+{
+    *count = int(std::size(Bar));
+    return Bar;
+}
+
+const CommandTable::Menu* CommandTable::popups(int* count)
+{
+    *count = int(std::size(Popups));
+    return Popups;
+}
+
+const CommandTable::Button* CommandTable::toolbar(int* count)
+{
+    *count = int(std::size(Toolbar));
+    return Toolbar;
+}
+
+std::optional<Command> CommandTable::commandForKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    for (const Row* r = begin(); r != end(); ++r) {
+        if (r->key == key && satisfied(r->needs, modifiers))
+            return r->command;
+    }
+    return std::nullopt;
+}
+
+QString CommandTable::helpFor(const QString& caption)
+{
+    // Compared exactly, first match wins; a long caption is cut as a menu would cut it.
+    const QString key = caption.left(255);
+    for (const Row* r = begin(); r != end(); ++r) {
+        if (r->caption && key == QLatin1String(r->caption))
+            return QString::fromLatin1(r->help);
+    }
+    return {};
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+#include "app/ViewState.h"
+#include "listing/TypeFilter.h"
+#include "preview/TiledViewRect.h"
+#include "ui/WindowGeometry.h"
+
+class Settings;
+
+// Everything the program keeps from one run to the next, as one value.
+struct SessionState
+{
+    // Nothing when the window is minimised: the stored rectangle stays as it was.
+    std::optional<WindowGeometry> window;
+    QString folder;
+    ViewState view;
+    int isaLeft = 0;
+    int isbLeft = 0;
+    TiledViewRect tiled;
+    TypeFilter types;
+};
+
+// Reads the session from the settings at start-up and writes it back at close, in one place.
+class Session
+{
+public:
+    explicit Session(Settings& settings);
+
+    Settings& settings() const { return m_settings; }
+
+    SessionState load() const;
+    // One write of the settings file for the whole session. The type pieces are the Options
+    // dialog's to write, not the close's.
+    void save(const SessionState& state);
+    // A pane's toggle writes its own key at once, so that it survives a killed program.
+    void savePane(Pane pane, bool on);
+
+private:
+    Settings& m_settings;
+};

@@ -1,0 +1,81 @@
+#include "app/ViewModes.h"
+
+#include <QAbstractItemView>
+
+#include "app/MainMenus.h"
+#include "app/ViewState.h"
+#include "listing/FileListModel.h"
+#include "listing/FileListView.h"
+#include "thumbs/ThumbnailBase.h"
+#include "thumbs/ThumbnailSurface.h"
+
+ViewModes::ViewModes(ViewState& state, MainMenus& menus, FileListView& list, ThumbnailBase& thumbs,
+                     std::function<int()> listWidthTwips, QObject* parent)
+    : QObject(parent), m_state(state), m_menus(menus), m_list(list), m_thumbs(thumbs),
+      m_listWidth(std::move(listWidthTwips))
+{
+}
+
+void ViewModes::switchTo(int mode)
+{
+    if (mode < 0 || mode > 4)
+        return;
+    const double third = m_listWidth() / 3.0;
+    m_state.mode = mode;
+    m_menus.reflect(m_state);
+    if (mode == 0) {
+        m_list.hide();
+        m_thumbs.show();
+        m_thumbs.surface()->setFocus();
+        return;
+    }
+    m_thumbs.hide();
+    m_state.listStyle = mode - 1;
+    m_list.setListStyle(m_state.listStyle);
+    if (mode == 4)
+        m_list.setColumnWidths(third - DetailsColumnMargin);
+    m_list.show();
+    m_list.currentView()->setFocus();
+}
+
+void ViewModes::sortBy(Command command)
+{
+    switch (command) {
+    case Command::SortByName:
+    case Command::SortBySize:
+    case Command::SortByType:
+        m_state.sort.byMenu(static_cast<int>(command) - static_cast<int>(Command::SortByName));
+        break;
+    case Command::SortAscending:
+    case Command::SortDescending:
+        m_state.sort.setDescending(command == Command::SortDescending);
+        break;
+    default:
+        return;
+    }
+    applySort();
+}
+
+void ViewModes::headerClicked(int column)
+{
+    m_state.sort.byHeader(column);
+    applySort();
+}
+
+void ViewModes::reapplySort()
+{
+    const SortState& sort = m_state.sort;
+    if (sort.sorted)
+        m_list.model()->sort(sort.key, sort.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void ViewModes::applySort()
+{
+    reapplySort();
+    m_list.setSortIndicator(m_state.sort.key, m_state.sort.descending);
+    m_menus.reflect(m_state);
+    if (QAbstractItemView* view = m_list.currentView()) {
+        if (view->currentIndex().isValid())
+            view->scrollTo(view->currentIndex());
+    }
+}
