@@ -232,11 +232,11 @@ void TestBrowsing::previewAndFacts()
     QCOMPARE(browser.current().file(), QStringLiteral("a.bmp"));
     QCOMPARE(browser.current().picWidth(), 960);
     QVERIFY(browser.preview().isVisible());
-    const TwipRect frame = run.main().lastLayout().preview;
-    const TwipRect fitted = PreviewFit::fit(
-        {double(frame.left), double(frame.top), double(frame.width), double(frame.height)}, 960,
-        720);
-    QCOMPARE(browser.preview().geometry(), fitted.toPixels());
+    // The default frame is 5040, 865, 1340 x 4965 twips; the 960 x 720 picture fits, so it is
+    // centred at natural size with its 60-twip border: left 5040 + 190, top 865 + 2122.5,
+    // 1020 x 780 twips, which is 349, 199 to 417, 251 in pixels.
+    QCOMPARE(run.main().lastLayout().preview, (TwipRect{5040, 865, 1340, 4965}));
+    QCOMPARE(browser.preview().geometry(), QRect(349, 199, 68, 52));
     StatusLine* line = run.main().statusBar().line();
     QCOMPARE(line->partText(0), QStringLiteral("File: a.bmp"));
     QCOMPARE(line->partText(1), QStringLiteral("Dim: 64x48"));

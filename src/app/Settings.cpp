@@ -1,7 +1,10 @@
 #include "app/Settings.h"
 
+#include "layout/PaneLayout.h"
 #include "layout/Twips.h"
+#include "listing/TypeFilter.h"
 #include "platform/SettingsStore.h"
+#include "preview/TiledViewRect.h"
 
 #include <charconv>
 #include <cmath>
@@ -55,18 +58,20 @@ constexpr BoolKey Tbaron{"Tbaron", true};
 constexpr BoolKey Baron{"Baron", true};
 constexpr BoolKey Tvon{"Tvon", true};
 constexpr BoolKey Pvon{"Pvon", true};
-constexpr IntegerKey IsaLeft{"IsaLeft", 2000, Int16Min, Int16Max};
-constexpr IntegerKey IsbLeft{"IsbLeft", 5000, Int16Min, Int16Max};
-constexpr IntegerKey PrvLeft{"PrvLeft", 1000, Int32Min, Int32Max};
-constexpr IntegerKey PrvTop{"PrvTop", 1000, Int32Min, Int32Max};
-constexpr IntegerKey PrvWidth{"PrvWidth", 6500, Int32Min, Int32Max};
-constexpr IntegerKey PrvHeight{"PrvHeight", 6500, Int32Min, Int32Max};
+// The splitters' and the tiled view's defaults are their owners'.
+const IntegerKey IsaLeft{"IsaLeft", PaneLayout().isaLeft(), Int16Min, Int16Max};
+const IntegerKey IsbLeft{"IsbLeft", PaneLayout().isbLeft(), Int16Min, Int16Max};
+constexpr IntegerKey PrvLeft{"PrvLeft", TiledViewRect{}.left, Int32Min, Int32Max};
+constexpr IntegerKey PrvTop{"PrvTop", TiledViewRect{}.top, Int32Min, Int32Max};
+constexpr IntegerKey PrvWidth{"PrvWidth", TiledViewRect{}.width, Int32Min, Int32Max};
+constexpr IntegerKey PrvHeight{"PrvHeight", TiledViewRect{}.height, Int32Min, Int32Max};
 constexpr SingleKey TlsLeft{"TlsLeft", 1000};
 constexpr SingleKey TlsTop{"TlsTop", 1000};
-constexpr TextKey Bitmap{Types, "Bitmap", "*.bmp;"};
-constexpr TextKey Jpg{Types, "Jpg", "*.jpeg;*.jpg;"};
-constexpr TextKey Gif{Types, "Gif", "*.gif;"};
-constexpr TextKey Ico{Types, "Ico", "&;"};
+// The type pieces' defaults are the type filter's own.
+constexpr TextKey Bitmap{Types, "Bitmap", nullptr};
+constexpr TextKey Jpg{Types, "Jpg", nullptr};
+constexpr TextKey Gif{Types, "Gif", nullptr};
+constexpr TextKey Ico{Types, "Ico", nullptr};
 
 bool isAsciiDigit(QChar c)
 {
@@ -199,7 +204,7 @@ void Settings::setMainHeight(float twips)
 
 QString Settings::folder() const
 {
-    return text(Folder.section, Folder.name, Folder.fallback);
+    return text(Folder.section, Folder.name, QString::fromUtf8(Folder.fallback));
 }
 
 void Settings::setFolder(const QString& path)
@@ -345,22 +350,22 @@ void Settings::setTlsTop(float twips)
 
 QString Settings::bitmapPiece() const
 {
-    return text(Bitmap.section, Bitmap.name, Bitmap.fallback);
+    return text(Bitmap.section, Bitmap.name, TypeFilter().piece(TypeFilter::Type::Bitmap));
 }
 
 QString Settings::jpgPiece() const
 {
-    return text(Jpg.section, Jpg.name, Jpg.fallback);
+    return text(Jpg.section, Jpg.name, TypeFilter().piece(TypeFilter::Type::Jpeg));
 }
 
 QString Settings::gifPiece() const
 {
-    return text(Gif.section, Gif.name, Gif.fallback);
+    return text(Gif.section, Gif.name, TypeFilter().piece(TypeFilter::Type::Gif));
 }
 
 QString Settings::icoPiece() const
 {
-    return text(Ico.section, Ico.name, Ico.fallback);
+    return text(Ico.section, Ico.name, TypeFilter().piece(TypeFilter::Type::Icon));
 }
 
 void Settings::setBitmapPiece(const QString& piece)
@@ -451,10 +456,9 @@ QString Settings::fromInteger(int value)
     return QString::number(value);
 }
 
-QString Settings::text(const char* section, const char* key, const char* fallback) const
+QString Settings::text(const char* section, const char* key, const QString& fallback) const
 {
-    return m_store.read(QLatin1String(section), QLatin1String(key))
-        .value_or(QString::fromUtf8(fallback));
+    return m_store.read(QLatin1String(section), QLatin1String(key)).value_or(fallback);
 }
 
 void Settings::write(const char* section, const char* key, const QString& value)

@@ -88,7 +88,7 @@ public:
     static QString fromInteger(int value);
 
 private:
-    QString text(const char* section, const char* key, const char* fallback) const;
+    QString text(const char* section, const char* key, const QString& fallback) const;
     void write(const char* section, const char* key, const QString& value);
 
     SettingsStore& m_store;
