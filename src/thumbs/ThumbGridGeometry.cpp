@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "layout/Twips.h"
+
 namespace {
 
 // Rounds halves to even and saturates, so absurd inputs clamp instead of being undefined.
@@ -107,7 +109,7 @@ qint64 ThumbGridGeometry::thumbnailAt(const QPoint& surfaceTwips, int columns, q
 
 int ThumbGridGeometry::surfaceTopTwips(int scrollValue)
 {
-    return clampToInt(-static_cast<qint64>(scrollValue) * CentimetreTwips);
+    return clampToInt(-static_cast<qint64>(scrollValue) * Twips::PerCentimetre);
 }
 
 std::pair<qint64, qint64> ThumbGridGeometry::visibleRange(int viewportTopTwips,

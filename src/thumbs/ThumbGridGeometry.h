@@ -18,9 +18,7 @@ public:
     static constexpr int Marker = 850; // the selection marker
     static constexpr int SurfaceLeft = 120;
     static constexpr qint64 MaxRows = 245;
-    static constexpr int CentimetreTwips = 567;
-    static constexpr double RowCentimetres = 1.76367; // Cell / CentimetreTwips
-    static constexpr int ScrollBarWidth = 240;
+    static constexpr double RowCentimetres = 1.76367; // Cell / Twips::PerCentimetre
     static constexpr int LargeChange = 7;
     static constexpr int SmallChange = 1;
 
