@@ -15,7 +15,8 @@ enum class Pane
 
 // What the user has chosen to see: the panes that are on, the view (0 thumbnails, 1 large
 // icons .. 4 details), the list style kept for the list while thumbnails show, and the sort.
-// Menus, toolbar and layout only reflect it.
+// Menus, toolbar and layout only reflect it. The start-up fills it from the settings, whose
+// defaults are the only ones.
 struct ViewState
 {
     bool toolbar = false;
