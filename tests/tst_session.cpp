@@ -1,8 +1,12 @@
 #include <QHash>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include "TestPlatform.h"
+#include "app/MainWindow.h"
 #include "app/Session.h"
 #include "app/Settings.h"
+#include "app/StartupSequence.h"
 #include "platform/SettingsStore.h"
 
 namespace {
@@ -33,6 +37,33 @@ public:
     int saves = 0;
 };
 
+// The program's own store underneath, with its saves counted.
+class CountingWrapper : public SettingsStore
+{
+public:
+    explicit CountingWrapper(std::unique_ptr<SettingsStore> inner) : m_inner(std::move(inner)) {}
+    std::optional<QString> read(const QString& section, const QString& key) const override
+    {
+        return m_inner->read(section, key);
+    }
+    void write(const QString& section, const QString& key, const QString& value) override
+    {
+        ++saves;
+        m_inner->write(section, key, value);
+    }
+    void writeAll(const QVector<Entry>& entries) override
+    {
+        ++saves;
+        m_inner->writeAll(entries);
+    }
+    void setProblemSink(ProblemSink sink) override { m_inner->setProblemSink(std::move(sink)); }
+
+    int saves = 0;
+
+private:
+    std::unique_ptr<SettingsStore> m_inner;
+};
+
 } // namespace
 
 class TestSession : public QObject
@@ -43,6 +74,7 @@ private Q_SLOTS:
     void savesTheWholeSessionInOneWrite();
     void viewStateRoundTrip();
     void minimisedWindowKeepsItsStoredRectangle();
+    void closingTheProgramSavesOnce();
 };
 
 void TestSession::emptyStoreGivesTheDefaults()
@@ -140,5 +172,25 @@ void TestSession::minimisedWindowKeepsItsStoredRectangle()
     QCOMPARE(store.values.size(), 13); // the 12 other keys and the one that was there
 }
 
-QTEST_GUILESS_MAIN(TestSession)
+void TestSession::closingTheProgramSavesOnce()
+{
+    QTemporaryDir dir;
+    TestPlatform test(dir.filePath(QStringLiteral("Vadro.conf")));
+    auto* counting = new CountingWrapper(std::move(test.platform.settings));
+    test.platform.settings.reset(counting);
+    const std::unique_ptr<StartupSequence> startup = startVadro(test, dir.path());
+    MainWindow& main = *startup->mainWindow();
+
+    const int before = counting->saves;
+    main.run(Command::ToggleTree);
+    QCOMPARE(counting->saves, before + 1);
+    main.close();
+    QCOMPARE(counting->saves, before + 2);
+    QCOMPARE(counting->read(QStringLiteral("Settings"), QStringLiteral("Tvon")),
+             std::optional<QString>(QStringLiteral("False")));
+    QCOMPARE(counting->read(QStringLiteral("Settings"), QStringLiteral("IsbLeft")),
+             std::optional<QString>(QStringLiteral("5000")));
+}
+
+QTEST_MAIN(TestSession)
 #include "tst_session.moc"
