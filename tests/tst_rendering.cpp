@@ -208,7 +208,7 @@ void TestRendering::previewStaysInsideItsFrame()
         }
     }
     QCOMPARE(outside, 0);
-    QCOMPARE(shown, 20 * (inside.height()));
+    QCOMPARE(shown, 20 * inside.height()); // the picture is 20 pixels wide
 }
 
 void TestRendering::thumbnailsEnlargeCrispAndShrinkSmooth()
