@@ -28,3 +28,6 @@ VADRO_RUNTIME_PACKAGES=(libqt6svg6 qt6-image-formats-plugins shared-mime-info ad
 VADRO_TEST_PACKAGES=(clang-format)
 # A display of its own for machines without one.
 VADRO_DISPLAY_PACKAGES=(xvfb xauth)
+# What tools/screenshots needs: a private file system view, a display, keys
+# and a capture.
+VADRO_SCREENSHOT_PACKAGES=(bubblewrap xvfb xdotool imagemagick)

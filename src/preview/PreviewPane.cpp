@@ -2,6 +2,9 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegion>
+
+#include "layout/Twips.h"
 
 PreviewPane::PreviewPane(QWidget* parent) : QWidget(parent)
 {
@@ -20,8 +23,18 @@ void PreviewPane::fit(const PreviewFit::Frame& frame, int picWidth, int picHeigh
                       bool frameVisible)
 {
     hide();
-    setGeometry(PreviewFit::fit(frame, picWidth, picHeight).toPixels());
-    setVisible(frameVisible && hasPicture());
+    const QRect placed = PreviewFit::fit(frame, picWidth, picHeight).toPixels();
+    setGeometry(placed);
+    // A picture taller than the frame stays inside it, within the frame's outline: it never
+    // covers the bars and strips around the pane.
+    const QRect inside = Twips::toPixels(frame.left, frame.top, frame.width, frame.height)
+                             .adjusted(FrameLine, FrameLine, -FrameLine, -FrameLine);
+    const QRect shown = placed.intersected(inside);
+    if (shown == placed)
+        clearMask();
+    else if (!shown.isEmpty())
+        setMask(QRegion(shown.translated(-placed.topLeft())));
+    setVisible(frameVisible && hasPicture() && !shown.isEmpty());
 }
 
 void PreviewPane::clear()
@@ -35,7 +48,11 @@ void PreviewPane::paintEvent(QPaintEvent*)
     QPainter p(this);
     const QRect inner = rect().adjusted(2, 2, -2, -2);
     if (!m_picture.isNull() && !inner.isEmpty()) {
-        p.setRenderHint(QPainter::SmoothPixmapTransform, inner.size() != m_picture.size());
+        // Smooth only where the picture shrinks: enlarged, a pattern keeps its crisp pixels.
+        const qreal ratio = devicePixelRatioF();
+        p.setRenderHint(QPainter::SmoothPixmapTransform,
+                        inner.width() * ratio < m_picture.width() ||
+                            inner.height() * ratio < m_picture.height());
         p.drawPixmap(inner, m_picture);
     }
     p.setPen(palette().color(QPalette::Dark));

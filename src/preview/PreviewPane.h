@@ -16,8 +16,11 @@ public:
     void setPicture(const QPixmap& picture);
     bool hasPicture() const { return !m_picture.isNull(); }
     const QPixmap& picture() const { return m_picture; }
+    // The frame's outline on the main window's surface, in pixels; the image stays inside it.
+    static constexpr int FrameLine = 2;
+
     // Places the image for a picture of picWidth x picHeight twips in the frame (twips);
-    // it shows only while the frame does.
+    // it shows only while the frame does, clipped to the frame's inside.
     void fit(const PreviewFit::Frame& frame, int picWidth, int picHeight, bool frameVisible);
     void clear();
 

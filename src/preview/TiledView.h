@@ -19,6 +19,9 @@ public:
 
     // Shows the window at the held geometry, or brings it forward when it is open.
     void open();
+    // Writes the open window's outer geometry into the held rectangle, so that a move made
+    // while it is open is kept when the settings are saved; a closed window changes nothing.
+    void recordGeometry();
 
 Q_SIGNALS:
     void toolboxRequested();
@@ -32,6 +35,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Grows the window back to its least outer size when something made it smaller: without
+    // a window manager nothing else enforces the size hint.
+    void keepMinimum();
+    void recordSize();
+
     const CurrentImage& m_image;
     TiledViewRect& m_rect;
     OuterFrame* m_frame;

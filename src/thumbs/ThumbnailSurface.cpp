@@ -57,15 +57,19 @@ void ThumbnailSurface::paintEvent(QPaintEvent* event)
     p.fillRect(area, palette().color(QPalette::Window));
     const auto [first, last] = ThumbGridGeometry::visibleRange(
         Twips::fromPixels(area.top()), Twips::fromPixels(area.height()), m_columns, count());
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    const qreal ratio = devicePixelRatioF();
     const QColor border = palette().color(QPalette::Dark);
     for (qint64 i = first; i < last; ++i) {
         const QRect cell = thumbnailRect(i);
         if (!cell.intersects(area))
             continue;
         const QImage& thumb = m_thumbs[int(i)];
-        if (!thumb.isNull())
+        if (!thumb.isNull()) {
+            // Built for this screen the picture needs no scaling; moved to a denser screen
+            // it is enlarged by repeating pixels, as the build does, and only shrunk smoothly.
+            p.setRenderHint(QPainter::SmoothPixmapTransform, thumb.width() > cell.width() * ratio);
             p.drawImage(cell, thumb);
+        }
         p.setPen(border);
         p.drawRect(cell.adjusted(0, 0, -1, -1));
     }
