@@ -1,5 +1,9 @@
 #include "app/Settings.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include "platform/SettingsStore.h"
 
 #include <charconv>
@@ -48,7 +52,9 @@ constexpr SingleKey MainLeft{"MainLeft", 1000};
 constexpr SingleKey MainTop{"MainTop", 1000};
 constexpr SingleKey MainWidth{"MainWidth", 6500};
 constexpr SingleKey MainHeight{"MainHeight", 6500};
-constexpr TextKey Folder{Main, "Folder", "/"};
+// The fallback (a drive's root where settings were first kept) stands for the user's
+// pictures folder when there is one, else the home folder; see Settings::defaultFolder().
+constexpr TextKey Folder{Main, "Folder", nullptr};
 constexpr IntegerKey ViewMode{"ViewMode", 0, 0, 3};
 constexpr BoolKey Tbaron{"Tbaron", true};
 constexpr BoolKey Baron{"Baron", true};
@@ -195,7 +201,17 @@ void Settings::setMainHeight(float twips)
 
 QString Settings::folder() const
 {
-    return text(Folder.section, Folder.name, Folder.fallback);
+    return m_store.read(QLatin1String(Folder.section), QLatin1String(Folder.name))
+        .value_or(defaultFolder());
+}
+
+QString Settings::defaultFolder()
+{
+    // A first start opens where pictures are; the tree is still rooted at "/".
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return QDir::cleanPath(pictures);
+    return QDir::homePath();
 }
 
 void Settings::setFolder(const QString& path)

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -70,12 +71,23 @@ void FolderTree::selectPending()
         return;
     m_selecting = true;
     m_view->setCurrentIndex(index);
+    // The root row stays open, so the tree never shrinks to one line.
+    m_view->expand(m_model.indexOf(QStringLiteral("/")));
     m_view->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    // Centring scrolls sideways too; keep the folder's name in sight from its own start.
-    QScrollBar* across = m_view->horizontalScrollBar();
-    const int start = m_view->visualRect(index).left() + across->value() - m_view->indentation();
-    across->setValue(std::max(0, start));
+    keepNameInSight(index);
     m_selecting = false;
+}
+
+void FolderTree::keepNameInSight(const QModelIndex& index)
+{
+    // Every name starts near the left edge, so that edge stays in view unless the selected
+    // name would then be out of sight entirely; then its start goes to the left edge.
+    m_view->resizeColumnToContents(0); // the folders just opened may be the widest
+    QScrollBar* across = m_view->horizontalScrollBar();
+    const int start = m_view->visualRect(index).left() + across->value();
+    const int icon = m_view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_view);
+    const int glimpse = start + icon + 2 * m_view->fontMetrics().averageCharWidth();
+    across->setValue(glimpse > m_view->viewport()->width() ? start - m_view->indentation() : 0);
 }
 
 void FolderTree::directoryLoaded(const QString& directory)
@@ -100,6 +112,7 @@ void FolderTree::currentChanged(const QModelIndex& current)
     const QString path = normalise(m_model.pathOf(current));
     if (path == m_path)
         return;
+    keepNameInSight(current);
     m_pending.clear();
     m_path = path;
     m_model.revealPath(m_path);

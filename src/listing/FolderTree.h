@@ -37,6 +37,7 @@ protected:
 private:
     void currentChanged(const QModelIndex& current);
     void selectPending();
+    void keepNameInSight(const QModelIndex& index);
     void directoryLoaded(const QString& directory);
     void reportChange();
 
