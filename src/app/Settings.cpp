@@ -52,8 +52,8 @@ constexpr SingleKey MainLeft{"MainLeft", 1000};
 constexpr SingleKey MainTop{"MainTop", 1000};
 constexpr SingleKey MainWidth{"MainWidth", 6500};
 constexpr SingleKey MainHeight{"MainHeight", 6500};
-// The fallback (a drive's root where settings were first kept) stands for the user's
-// pictures folder when there is one, else the home folder; see Settings::defaultFolder().
+// No fixed fallback: a first start opens the user's pictures folder when there is one, else
+// the home folder (Settings::defaultFolder); the tree itself is still rooted at "/".
 constexpr TextKey Folder{Main, "Folder", nullptr};
 constexpr IntegerKey ViewMode{"ViewMode", 0, 0, 3};
 constexpr BoolKey Tbaron{"Tbaron", true};

@@ -81,13 +81,22 @@ void FolderTree::selectPending()
 void FolderTree::keepNameInSight(const QModelIndex& index)
 {
     // Every name starts near the left edge, so that edge stays in view unless the selected
-    // name would then be out of sight entirely; then its start goes to the left edge.
+    // name would then be out of sight entirely; then the tree moves only as far as it takes
+    // to show that name, its start at the left edge at most.
     m_view->resizeColumnToContents(0); // the folders just opened may be the widest
     QScrollBar* across = m_view->horizontalScrollBar();
-    const int start = m_view->visualRect(index).left() + across->value();
+    const QRect item = m_view->visualRect(index).translated(across->value(), 0);
     const int icon = m_view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_view);
-    const int glimpse = start + icon + 2 * m_view->fontMetrics().averageCharWidth();
-    across->setValue(glimpse > m_view->viewport()->width() ? start - m_view->indentation() : 0);
+    const int glimpse = item.left() + icon + 2 * m_view->fontMetrics().averageCharWidth();
+    const int width = m_view->viewport()->width();
+    if (glimpse <= width) {
+        across->setValue(0);
+        return;
+    }
+    // The row's rectangle runs on to the column's end; the name ends where its text does.
+    const int end = item.left() + icon + NameSpacing +
+                    m_view->fontMetrics().horizontalAdvance(index.data().toString());
+    across->setValue(std::min(end - width, item.left() - m_view->indentation()));
 }
 
 void FolderTree::directoryLoaded(const QString& directory)

@@ -35,6 +35,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int NameSpacing = 12; // pixels between a row's icon and past its name
+
     void currentChanged(const QModelIndex& current);
     void selectPending();
     void keepNameInSight(const QModelIndex& index);

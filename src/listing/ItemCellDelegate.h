@@ -17,6 +17,13 @@ public:
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
+protected:
+    // A name too long for its lines loses its middle, so that its start and its extension
+    // both stay readable, also when it wraps onto a second line under a large icon.
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
 private:
+    static constexpr int TextMargin = 5; // pixels each side of a cell's text
+
     QSize m_cell;
 };
