@@ -26,7 +26,9 @@ FolderTree::FolderTree(FolderModel& model, QWidget* parent)
         m_view->hideColumn(column);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_view->setUniformRowHeights(true);
+    // Not uniform: the one height would be taken from the root row, and on a start at "/" or
+    // just below it that row is measured before it has data, which makes every row 0 high.
+    m_view->setUniformRowHeights(false);
     m_view->setFrameShape(QFrame::StyledPanel);
     m_view->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_view->header()->setStretchLastSection(false);
