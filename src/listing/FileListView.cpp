@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QStackedLayout>
 #include <QStyle>
 #include <QTreeView>
@@ -153,6 +154,12 @@ void FileListView::measureNames(int first, int last)
     fitCells();
 }
 
+void FileListView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitCells();
+}
+
 void FileListView::fitCells()
 {
     if (m_style == Details)
@@ -168,7 +175,10 @@ void FileListView::fitCells()
         const int width = std::clamp(name, LargeIconSize * 3, chars * MaxLargeNameChars);
         cell = QSize(width, LargeIconSize + 2 * metrics.lineSpacing() + 8);
     } else {
-        const int text = std::min(name, chars * MaxListNameChars);
+        // Never wider than the view, so that a long name shows its ellipsis, not a cut.
+        const int fits = m_icons->viewport()->width() - SmallIconSize - 6;
+        const int text =
+            std::min({name, chars * MaxListNameChars, std::max(fits, chars * MinListNameChars)});
         cell = QSize(SmallIconSize + 6 + text, std::max(SmallIconSize, metrics.height()) + 6);
     }
     m_cells->setCellSize(cell);

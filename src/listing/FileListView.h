@@ -27,6 +27,7 @@ public:
     static constexpr int SmallIconSize = 16;
     // The widest name shown whole, in average characters; longer ones lose their middle.
     static constexpr int MaxListNameChars = 40;
+    static constexpr int MinListNameChars = 8;   // however narrow the view
     static constexpr int MaxLargeNameChars = 16; // a line; large icons wrap onto two
 
     explicit FileListView(QWidget* parent);
@@ -64,6 +65,7 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void measureNames(int first, int last);
