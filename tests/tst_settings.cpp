@@ -32,7 +32,7 @@ const QList<KeyInfo>& allKeys()
         {"Settings", "MainTop", [](S s) { return QVariant(s.mainTop()); }, 1000.0f},
         {"Settings", "MainWidth", [](S s) { return QVariant(s.mainWidth()); }, 6500.0f},
         {"Settings", "MainHeight", [](S s) { return QVariant(s.mainHeight()); }, 6500.0f},
-        {"Settings", "Folder", [](S s) { return QVariant(s.folder()); }, QStringLiteral("/")},
+        {"Settings", "Folder", [](S s) { return QVariant(s.folder()); }, Settings::defaultFolder()},
         {"Settings", "ViewMode", [](S s) { return QVariant(s.viewMode()); }, 0},
         {"Settings", "Tbaron", [](S s) { return QVariant(s.toolbarOn()); }, true},
         {"Settings", "Baron", [](S s) { return QVariant(s.statusBarOn()); }, true},
@@ -483,7 +483,7 @@ void TestSettings::nonRegularFileIsNeverUsed()
         makeSpecial(kind, box.path);
     const mode_t before = linkMode(box.path);
 
-    QCOMPARE(settings.folder(), QStringLiteral("/"));
+    QCOMPARE(settings.folder(), Settings::defaultFolder());
     settings.setFolder(QStringLiteral("/kept"));
     settings.setTreeOn(false);
     QCOMPARE(settings.folder(), QStringLiteral("/kept"));
@@ -546,7 +546,7 @@ void TestSettings::damagedFileIsKeptAsBroken()
     {
         IniSettingsStore store(box.path);
         Settings settings(store);
-        QCOMPARE(settings.folder(), QStringLiteral("/"));
+        QCOMPARE(settings.folder(), Settings::defaultFolder());
         QCOMPARE(settings.treeOn(), true);
         store.setProblemSink([&box](const QString& message) { box.problems << message; });
         QCOMPARE(box.problems.size(), 1);

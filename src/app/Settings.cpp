@@ -1,5 +1,9 @@
 #include "app/Settings.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include "layout/PaneLayout.h"
 #include "layout/Twips.h"
 #include "listing/TypeFilter.h"
@@ -52,7 +56,9 @@ constexpr SingleKey MainLeft{"MainLeft", 1000};
 constexpr SingleKey MainTop{"MainTop", 1000};
 constexpr SingleKey MainWidth{"MainWidth", 6500};
 constexpr SingleKey MainHeight{"MainHeight", 6500};
-constexpr TextKey Folder{Main, "Folder", "/"};
+// No fixed fallback: a first start opens the user's pictures folder when there is one, else
+// the home folder (Settings::defaultFolder); the tree itself is still rooted at "/".
+constexpr TextKey Folder{Main, "Folder", nullptr};
 constexpr IntegerKey ViewMode{"ViewMode", 0, 0, 3};
 constexpr BoolKey Tbaron{"Tbaron", true};
 constexpr BoolKey Baron{"Baron", true};
@@ -204,7 +210,16 @@ void Settings::setMainHeight(float twips)
 
 QString Settings::folder() const
 {
-    return text(Folder.section, Folder.name, QString::fromUtf8(Folder.fallback));
+    return text(Folder.section, Folder.name, defaultFolder());
+}
+
+QString Settings::defaultFolder()
+{
+    // A first start opens where pictures are; the tree is still rooted at "/".
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return QDir::cleanPath(pictures);
+    return QDir::homePath();
 }
 
 void Settings::setFolder(const QString& path)

@@ -30,6 +30,8 @@ public:
     void setMainHeight(float twips);
 
     QString folder() const;
+    // The pictures folder when it exists, else the home folder.
+    static QString defaultFolder();
     void setFolder(const QString& path);
 
     // The list style 0..3 (large icons, small icons, list, details).

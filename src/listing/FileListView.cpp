@@ -4,13 +4,17 @@
 #include <QKeyEvent>
 #include <QListView>
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QStackedLayout>
+#include <QStyle>
 #include <QTreeView>
 
+#include <algorithm>
 #include <functional>
 
 #include "layout/Twips.h"
 #include "listing/FileListModel.h"
+#include "listing/ItemCellDelegate.h"
 
 namespace {
 
@@ -51,7 +55,8 @@ using DetailsView = KeyAwareView<QTreeView>;
 
 FileListView::FileListView(QWidget* parent)
     : QWidget(parent), m_model(new FileListModel(this)), m_icons(new IconView(this)),
-      m_details(new DetailsView(this)), m_stack(new QStackedLayout(this))
+      m_details(new DetailsView(this)), m_stack(new QStackedLayout(this)),
+      m_cells(new ItemCellDelegate(this))
 {
     setObjectName(QStringLiteral("Lv"));
     m_icons->setObjectName(QStringLiteral("LvIcons"));
@@ -84,7 +89,15 @@ FileListView::FileListView(QWidget* parent)
         connect(view, &QAbstractItemView::doubleClicked, this,
                 [this](const QModelIndex& index) { Q_EMIT itemDoubleClicked(index.row()); });
     }
-    m_icons->setUniformItemSizes(true);
+    // Every cell has the size the delegate gives; asking it per item costs nothing.
+    m_icons->setUniformItemSizes(false);
+    m_icons->setItemDelegate(m_cells);
+    connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
+        m_widestName = 0;
+        measureNames(0, m_model->rowCount() - 1);
+    });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { measureNames(first, last); });
     m_icons->setResizeMode(QListView::Adjust);
     m_icons->setMovement(QListView::Static);
     m_icons->setLayoutMode(QListView::Batched);
@@ -111,10 +124,7 @@ void FileListView::setListStyle(int style)
         m_icons->setFlow(QListView::LeftToRight);
         m_icons->setWrapping(true);
         m_icons->setIconSize(QSize(LargeIconSize, LargeIconSize));
-        m_icons->setGridSize(
-            QSize(LargeIconSize * 3, LargeIconSize + 2 * fontMetrics().height() + 8));
         m_icons->setWordWrap(true);
-        m_icons->setTextElideMode(Qt::ElideMiddle);
         break;
     case SmallIcons:
     case List:
@@ -123,16 +133,57 @@ void FileListView::setListStyle(int style)
         m_icons->setFlow(style == SmallIcons ? QListView::LeftToRight : QListView::TopToBottom);
         m_icons->setWrapping(true);
         m_icons->setIconSize(QSize(SmallIconSize, SmallIconSize));
-        m_icons->setGridSize(
-            style == SmallIcons ? QSize(LargeIconSize * 5, fontMetrics().height() + 6) : QSize());
         m_icons->setWordWrap(false);
-        m_icons->setTextElideMode(Qt::ElideRight);
         break;
     default:
         m_style = Details;
         break;
     }
+    // A name too long for the widest cell keeps its start and its extension.
+    m_icons->setTextElideMode(Qt::ElideMiddle);
+    fitCells();
     m_stack->setCurrentWidget(m_style == Details ? static_cast<QWidget*>(m_details) : m_icons);
+}
+
+void FileListView::measureNames(int first, int last)
+{
+    // Only the new rows are measured: a list filled in batches stays linear.
+    const QFontMetrics metrics = m_icons->fontMetrics();
+    for (int row = first; row <= last; ++row)
+        m_widestName = std::max(m_widestName, metrics.horizontalAdvance(m_model->nameAt(row)));
+    fitCells();
+}
+
+void FileListView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitCells();
+}
+
+void FileListView::fitCells()
+{
+    if (m_style == Details)
+        return;
+    const QFontMetrics metrics = m_icons->fontMetrics();
+    const int chars = metrics.averageCharWidth();
+    const int margin = 2 * m_icons->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 4;
+    const int name = m_widestName + margin;
+    QSize cell;
+    if (m_style == LargeIcons) {
+        // Up to two lines of text under the icon, in a cell between three icons and
+        // MaxLargeNameChars characters wide.
+        const int width = std::clamp(name, LargeIconSize * 3, chars * MaxLargeNameChars);
+        cell = QSize(width, LargeIconSize + 2 * metrics.lineSpacing() + 8);
+    } else {
+        // Never wider than the view, so that a long name shows its ellipsis, not a cut.
+        const int fits = m_icons->viewport()->width() - SmallIconSize - 6;
+        const int text =
+            std::min({name, chars * MaxListNameChars, std::max(fits, chars * MinListNameChars)});
+        cell = QSize(SmallIconSize + 6 + text, std::max(SmallIconSize, metrics.height()) + 6);
+    }
+    m_cells->setCellSize(cell);
+    m_icons->setGridSize(m_style == LargeIcons ? cell + QSize(4, 4) : cell);
+    m_icons->doItemsLayout();
 }
 
 QAbstractItemView* FileListView::currentView() const

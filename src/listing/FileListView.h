@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class FileListModel;
+class ItemCellDelegate;
 class QAbstractItemView;
 class QListView;
 class QStackedLayout;
@@ -24,6 +25,10 @@ public:
     };
     static constexpr int LargeIconSize = 32;
     static constexpr int SmallIconSize = 16;
+    // The widest name shown whole, in average characters; longer ones lose their middle.
+    static constexpr int MaxListNameChars = 40;
+    static constexpr int MinListNameChars = 8;   // however narrow the view
+    static constexpr int MaxLargeNameChars = 16; // a line; large icons wrap onto two
 
     explicit FileListView(QWidget* parent);
 
@@ -60,12 +65,19 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void measureNames(int first, int last);
+    // Sizes the cells of the icon and list styles from the widest name in the list.
+    void fitCells();
+
     FileListModel* m_model;
     QListView* m_icons;
     QTreeView* m_details;
     QStackedLayout* m_stack;
+    ItemCellDelegate* m_cells;
     int m_style = LargeIcons;
+    int m_widestName = 0; // pixels, over every name in the list
     bool m_hotTrack = false;
 };

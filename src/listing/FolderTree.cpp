@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -25,7 +26,9 @@ FolderTree::FolderTree(FolderModel& model, QWidget* parent)
         m_view->hideColumn(column);
     m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_view->setUniformRowHeights(true);
+    // Not uniform: the one height would be taken from the root row, and on a start at "/" or
+    // just below it that row is measured before it has data, which makes every row 0 high.
+    m_view->setUniformRowHeights(false);
     m_view->setFrameShape(QFrame::StyledPanel);
     m_view->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_view->header()->setStretchLastSection(false);
@@ -70,12 +73,32 @@ void FolderTree::selectPending()
         return;
     m_selecting = true;
     m_view->setCurrentIndex(index);
+    // The root row stays open, so the tree never shrinks to one line.
+    m_view->expand(m_model.indexOf(QStringLiteral("/")));
     m_view->scrollTo(index, QAbstractItemView::PositionAtCenter);
-    // Centring scrolls sideways too; keep the folder's name in sight from its own start.
-    QScrollBar* across = m_view->horizontalScrollBar();
-    const int start = m_view->visualRect(index).left() + across->value() - m_view->indentation();
-    across->setValue(std::max(0, start));
+    keepNameInSight(index);
     m_selecting = false;
+}
+
+void FolderTree::keepNameInSight(const QModelIndex& index)
+{
+    // Every name starts near the left edge, so that edge stays in view unless the selected
+    // name would then be out of sight entirely; then the tree moves only as far as it takes
+    // to show that name, its start at the left edge at most.
+    m_view->resizeColumnToContents(0); // the folders just opened may be the widest
+    QScrollBar* across = m_view->horizontalScrollBar();
+    const QRect item = m_view->visualRect(index).translated(across->value(), 0);
+    const int icon = m_view->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, m_view);
+    const int glimpse = item.left() + icon + 2 * m_view->fontMetrics().averageCharWidth();
+    const int width = m_view->viewport()->width();
+    if (glimpse <= width) {
+        across->setValue(0);
+        return;
+    }
+    // The row's rectangle runs on to the column's end; the name ends where its text does.
+    const int end = item.left() + icon + NameSpacing +
+                    m_view->fontMetrics().horizontalAdvance(index.data().toString());
+    across->setValue(std::min(end - width, item.left() - m_view->indentation()));
 }
 
 void FolderTree::directoryLoaded(const QString& directory)
@@ -100,6 +123,7 @@ void FolderTree::currentChanged(const QModelIndex& current)
     const QString path = normalise(m_model.pathOf(current));
     if (path == m_path)
         return;
+    keepNameInSight(current);
     m_pending.clear();
     m_path = path;
     m_model.revealPath(m_path);

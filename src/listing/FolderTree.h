@@ -35,8 +35,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int NameSpacing = 12; // pixels between a row's icon and past its name
+
     void currentChanged(const QModelIndex& current);
     void selectPending();
+    void keepNameInSight(const QModelIndex& index);
     void directoryLoaded(const QString& directory);
     void reportChange();
 

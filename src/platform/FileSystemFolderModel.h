@@ -2,6 +2,9 @@
 
 #include "platform/FolderModel.h"
 
+#include <memory>
+
+class QFileIconProvider;
 class QFileSystemModel;
 class HiddenFolderFilter;
 
@@ -20,6 +23,9 @@ public:
     void revealPath(const QString& path) override;
 
 private:
-    QFileSystemModel* m_source;
+    // Declared in this order so that the model, and the thread that reads icons for it, ends
+    // before the provider does.
+    std::unique_ptr<QFileIconProvider> m_icons;
+    std::unique_ptr<QFileSystemModel> m_source;
     HiddenFolderFilter* m_proxy;
 };

@@ -258,7 +258,83 @@ QString decodeValue(QStringView raw)
     return text;
 }
 
-using Values = QHash<QString, QString>;
+// Keys by section: a section's name is held once, however many keys it has.
+using Section = QHash<QString, QString>;
+using Values = QHash<QString, Section>;
+
+bool isIniSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// QSettings splits lines its own way: a quoted stretch or a backslash runs on over a line
+// end, and ";" outside quotes ends the line. One line as it would see it, from pos on;
+// false at the end of the data. Comment lines are skipped as it skips them.
+bool nextQSettingsLine(QByteArrayView data, qsizetype& pos, QByteArrayView* line, bool* hasEquals)
+{
+    const qsizetype size = data.size();
+    qsizetype start = pos;
+    while (start < size && isIniSpace(data[start]))
+        ++start;
+    bool inQuotes = false;
+    *hasEquals = false;
+    qsizetype i = start;
+    while (i < size) {
+        const char c = data[i++];
+        if (c == '=') {
+            if (!inQuotes)
+                *hasEquals = true;
+        } else if (c == '\n' || c == '\r') {
+            if (i == start + 1) {
+                ++start;
+            } else if (!inQuotes) {
+                --i;
+                break;
+            }
+        } else if (c == '\\') {
+            if (i < size) {
+                const char next = data[i++];
+                if (i < size &&
+                    ((next == '\n' && data[i] == '\r') || (next == '\r' && data[i] == '\n')))
+                    ++i;
+            }
+        } else if (c == '"') {
+            inQuotes = !inQuotes;
+        } else if (c == ';') {
+            if (i == start + 1) {
+                while (i < size && data[i] != '\n' && data[i] != '\r')
+                    ++i;
+                while (i < size && isIniSpace(data[i]))
+                    ++i;
+                start = i;
+            } else if (!inQuotes) {
+                --i;
+                break;
+            }
+        }
+    }
+    pos = i;
+    *line = data.sliced(start, i - start);
+    return i > start;
+}
+
+// What QSettings would call a format error, found in one pass without keeping anything:
+// parsing the file through QSettings itself would copy the section's name into every key.
+bool qsettingsFindsFormatError(QByteArrayView data)
+{
+    qsizetype pos = 0;
+    QByteArrayView line;
+    bool hasEquals = false;
+    while (nextQSettingsLine(data, pos, &line, &hasEquals)) {
+        if (line.startsWith('[')) {
+            if (!line.contains(']'))
+                return true;
+        } else if (!hasEquals && !line.startsWith(';')) {
+            return true;
+        }
+    }
+    return false;
+}
 
 // A strict line reader: sections, key=value lines, ";" comment lines and blank lines.
 // Anything else means the file is not ours to read.
@@ -274,7 +350,7 @@ std::optional<Values> parseIni(QByteArrayView data, QString* why)
     }
 
     Values values;
-    QString section;
+    Section* section = &values[QString()];
     int keys = 0;
     qsizetype start = 0;
     while (start <= text.size()) {
@@ -305,8 +381,8 @@ std::optional<Values> parseIni(QByteArrayView data, QString* why)
                 return std::nullopt;
             }
             const QStringView name = trimBlanks(line.sliced(1, close - 1));
-            section =
-                name.compare(u"general", Qt::CaseInsensitive) == 0 ? QString() : name.toString();
+            section = &values[name.compare(u"general", Qt::CaseInsensitive) == 0 ? QString()
+                                                                                 : name.toString()];
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
@@ -319,10 +395,22 @@ std::optional<Values> parseIni(QByteArrayView data, QString* why)
             *why = tr("it holds too many keys");
             return std::nullopt;
         }
-        values.insert(joinKey(section, key.toString()),
-                      decodeValue(trimBlanks(line.sliced(equals + 1))));
+        section->insert(key.toString(), decodeValue(trimBlanks(line.sliced(equals + 1))));
+    }
+    if (qsettingsFindsFormatError(data)) {
+        *why = tr("it is not in INI format");
+        return std::nullopt;
     }
     return values;
+}
+
+// What QSettings would hold for these values: every key carries its section's name.
+qint64 qsettingsCost(const Values& values)
+{
+    qint64 cost = 0;
+    for (auto section = values.cbegin(); section != values.cend(); ++section)
+        cost += qint64(section->size()) * (section.key().size() + 1);
+    return cost;
 }
 
 // Names QSettings writes unescaped; only those can be handed back to it unchanged.
@@ -370,12 +458,9 @@ void IniSettingsStore::load()
         break;
     case Kind::Contents:
         if (std::optional<Values> values = parseIni(found.bytes, &why)) {
-            if (found.bytes.isEmpty() || readableByQSettings()) {
-                m_values = std::move(*values);
-                m_state = State::OnDisk;
-                return;
-            }
-            why = tr("it is not in INI format");
+            m_values = std::move(*values);
+            m_state = qsettingsCost(m_values) > MaxRewriteCost ? State::Costly : State::OnDisk;
+            return;
         }
         break;
     }
@@ -385,20 +470,13 @@ void IniSettingsStore::load()
                .arg(m_path, why, backupPath()));
 }
 
-bool IniSettingsStore::readableByQSettings() const
-{
-    if (pathKind(QFile::encodeName(m_path)) != PathKind::Regular)
-        return false;
-    QSettings probe(m_path, QSettings::IniFormat);
-    probe.setFallbacksEnabled(false);
-    probe.allKeys(); // sections are parsed, and format errors found, only on demand
-    return probe.status() == QSettings::NoError;
-}
-
 std::optional<QString> IniSettingsStore::read(const QString& section, const QString& key) const
 {
-    const auto found = m_values.constFind(joinKey(section, key));
-    if (found == m_values.constEnd())
+    const auto keys = m_values.constFind(section);
+    if (keys == m_values.constEnd())
+        return std::nullopt;
+    const auto found = keys->constFind(key);
+    if (found == keys->constEnd())
         return std::nullopt;
     return *found;
 }
@@ -411,7 +489,7 @@ void IniSettingsStore::write(const QString& section, const QString& key, const Q
 void IniSettingsStore::writeAll(const QVector<Entry>& entries)
 {
     for (const Entry& e : entries)
-        m_values.insert(joinKey(e.section, e.key), e.value);
+        m_values[e.section].insert(e.key, e.value);
     if (!prepareForWriting())
         return;
     for (const Entry& e : entries)
@@ -432,7 +510,19 @@ bool IniSettingsStore::prepareForWriting()
     }
     if (m_settings)
         return true;
-    if (m_state == State::Damaged && !setAsideDamagedFile())
+    if (m_state == State::Costly) {
+        report(tr("Settings file %1 is too costly to rewrite (its section names are very long); "
+                  "it is kept as %2 and a new one is written.")
+                   .arg(m_path, backupPath()));
+        // Only sections of a sensible name come along; the rest stays in the kept file.
+        for (auto it = m_values.begin(); it != m_values.end();) {
+            if (it.key().size() > MaxCarriedSectionName)
+                it = m_values.erase(it);
+            else
+                ++it;
+        }
+    }
+    if ((m_state == State::Damaged || m_state == State::Costly) && !setAsideDamagedFile())
         return false;
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!QDir().mkpath(folder)) {
@@ -467,12 +557,15 @@ bool IniSettingsStore::setAsideDamagedFile()
 // one key never changes another.
 void IniSettingsStore::restoreOurReading()
 {
-    for (auto it = m_values.cbegin(); it != m_values.cend(); ++it) {
-        if (!isPlainName(it.key()))
-            continue;
-        const QVariant theirs = m_settings->value(it.key());
-        if (theirs.typeId() != QMetaType::QString || theirs.toString() != it.value())
-            m_settings->setValue(it.key(), it.value());
+    for (auto section = m_values.cbegin(); section != m_values.cend(); ++section) {
+        for (auto it = section->cbegin(); it != section->cend(); ++it) {
+            const QString name = joinKey(section.key(), it.key());
+            if (!isPlainName(name))
+                continue;
+            const QVariant theirs = m_settings->value(name);
+            if (theirs.typeId() != QMetaType::QString || theirs.toString() != it.value())
+                m_settings->setValue(name, it.value());
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <QString>
 #include <QStringList>
 
 #include <memory>
@@ -21,6 +22,10 @@ public:
     static constexpr qint64 MaxFileSize = 1 << 20;
     static constexpr int MaxKeys = 10000;
     static constexpr int MaxLineLength = 64 * 1024;
+    // QSettings keeps a copy of a section's name with each of its keys: a file that would
+    // cost it more characters than this is set aside rather than rewritten through it.
+    static constexpr qint64 MaxRewriteCost = 1 << 20;
+    static constexpr int MaxCarriedSectionName = 256;
 
     explicit IniSettingsStore(const QString& path);
     ~IniSettingsStore() override;
@@ -40,11 +45,11 @@ private:
         Absent,     // no file yet: the first write creates it
         OnDisk,     // read, and written through
         Damaged,    // a file we cannot read: set aside before the first write
+        Costly,     // read, but set aside before the first write, which starts a new file
         MemoryOnly, // never written through: values live for this run only
     };
 
     void load();
-    bool readableByQSettings() const;
     bool prepareForWriting();
     bool setAsideDamagedFile();
     void restoreOurReading();
@@ -53,7 +58,7 @@ private:
 
     QString m_path;
     State m_state = State::Absent;
-    QHash<QString, QString> m_values; // "section/key" -> text, as read and as written this run
+    QHash<QString, QHash<QString, QString>> m_values; // section -> key -> text, read and written
     std::unique_ptr<QSettings> m_settings;
     ProblemSink m_sink;
     QStringList m_undelivered;

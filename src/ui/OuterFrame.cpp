@@ -15,10 +15,18 @@ OuterFrame::OuterFrame(QWidget* window) : QObject(window), m_window(window)
 
 void OuterFrame::apply(const WindowGeometry& geometry)
 {
-    m_geometry = geometry;
     QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
+    QRect desktop;
+    for (const QScreen* screen : QGuiApplication::screens()) {
         screens.append(screen->availableGeometry());
+        desktop |= screen->availableGeometry();
+    }
+    const QSizeF least(std::max(m_minimum.width(), LeastUsableSide),
+                       std::max(m_minimum.height(), LeastUsableSide));
+    const QSizeF most = desktop.isEmpty() ? QSizeF(1e9, 1e9)
+                                          : QSizeF(Twips::fromPixels(desktop.width()),
+                                                   Twips::fromPixels(desktop.height()));
+    m_geometry = geometry.withSizeWithin(least, most);
     const QScreen* primary = QGuiApplication::primaryScreen();
     const QRect outer = WindowGeometry::keptOnScreens(
         m_geometry.toPixels(), screens, primary ? primary->availableGeometry() : QRect());
@@ -53,6 +61,18 @@ void OuterFrame::applyMinimum()
                              std::max(0, side(m_minimum.height()) - m_extra.height()));
 }
 
+// Without a window manager the size hints bind nobody: a window made smaller from outside
+// is given its minimum back here.
+void OuterFrame::enforceMinimum()
+{
+    if (!m_window->isVisible() || m_window->isMinimized())
+        return;
+    const QSize least = m_window->minimumSize();
+    const QSize now = m_window->size();
+    if (now.width() < least.width() || now.height() < least.height())
+        m_window->resize(now.expandedTo(least));
+}
+
 void OuterFrame::learnFrame()
 {
     if (m_known || !m_window->isVisible() || m_window->isMinimized() || m_window->isMaximized() ||
@@ -75,8 +95,11 @@ bool OuterFrame::eventFilter(QObject* watched, QEvent* event)
             QTimer::singleShot(0, this, &OuterFrame::learnFrame);
             break;
         case QEvent::Move:
+            learnFrame();
+            break;
         case QEvent::Resize:
             learnFrame();
+            enforceMinimum();
             break;
         default:
             break;

@@ -17,7 +17,11 @@ class OuterFrame : public QObject
 public:
     explicit OuterFrame(QWidget* window);
 
-    // Places the window at this outer rectangle, moved onto a screen when it is off all.
+    // No window is placed smaller than this on each side (twips), whatever was stored.
+    static constexpr int LeastUsableSide = 2000;
+
+    // Places the window at this outer rectangle, its size brought between the least usable
+    // (or the window's minimum) and what the screens hold, moved onto a screen when off all.
     void apply(const WindowGeometry& geometry);
     // The outer rectangle now; a side still on the pixel it was given keeps its twips.
     const WindowGeometry& current();
@@ -32,6 +36,7 @@ protected:
 private:
     void learnFrame();
     void applyMinimum();
+    void enforceMinimum();
 
     QWidget* m_window;
     WindowGeometry m_geometry;

@@ -41,6 +41,19 @@ void WindowGeometry::sync(const QRect& outerPixels)
     syncSide(m_height, outerPixels.height());
 }
 
+WindowGeometry WindowGeometry::withSizeWithin(const QSizeF& least, const QSizeF& most) const
+{
+    // The least wins over the most: a screen smaller than a window's minimum still gets one
+    // that can be used, and moved about.
+    const auto within = [](double side, double low, double high) {
+        return std::max(low, std::min(side, high));
+    };
+    WindowGeometry result = *this;
+    result.m_width = within(m_width, least.width(), most.width());
+    result.m_height = within(m_height, least.height(), most.height());
+    return result;
+}
+
 QRect WindowGeometry::keptOnScreens(const QRect& outer, const QList<QRect>& screens,
                                     const QRect& primary)
 {

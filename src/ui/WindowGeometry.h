@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QRect>
+#include <QSizeF>
 
 // A window's outer rectangle as the settings hold it, in twips. The twips stay exact for
 // as long as the window stands where they put it, so an unchanged window writes back the
@@ -22,6 +23,10 @@ public:
     // Takes the window's outer rectangle in pixels: a side that moved gets the new value,
     // one that still rounds to the same pixel keeps its twips.
     void sync(const QRect& outerPixels);
+
+    // The same rectangle with each side brought into [least, most] twips; a side already
+    // inside keeps its exact value, so valid settings are written back unchanged.
+    WindowGeometry withSizeWithin(const QSizeF& least, const QSizeF& most) const;
 
     // A rectangle lying wholly outside every screen is moved onto the primary one (and
     // shrunk to fit it); one that shows anywhere is left alone.
