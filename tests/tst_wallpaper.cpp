@@ -49,6 +49,7 @@ struct Bench
     WallpaperCommand command{
         current, decoder, clipboard, setter, messages, data, [this](const QString& text) {
             reports.append(text);
+            return true;
         }};
 
     Bench() { QDir().mkpath(pictures); }
@@ -357,7 +358,8 @@ void TestWallpaper::faultsAreNotSilent()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     WallpaperCommand blocked(b.current, b.decoder, b.clipboard, b.setter, b.messages,
-                             b.dir.filePath(QStringLiteral("blocked/data")), nullptr);
+                             b.dir.filePath(QStringLiteral("blocked/data")),
+                             [](const QString&) { return false; });
     QCOMPARE(blocked.run(), WallpaperCommand::Outcome::WriteFailed);
     QCOMPARE(b.setter.paths.size(), handed);
     // Without a status line the failure comes as a message box.

@@ -27,7 +27,7 @@ const QString MessageTitle = QStringLiteral("Vadro");
 WallpaperCommand::WallpaperCommand(const CurrentImage& current, const ImageDecoder& decoder,
                                    Clipboard& clipboard, WallpaperSetter& setter,
                                    MessageBoxes& messages, const QString& dataFolder,
-                                   std::function<void(const QString&)> report,
+                                   std::function<bool(const QString&)> report,
                                    QWidget* dialogParent)
     : m_current(current), m_decoder(decoder), m_clipboard(clipboard), m_setter(setter),
       m_messages(messages), m_dataFolder(dataFolder), m_report(std::move(report)),
@@ -72,9 +72,7 @@ bool WallpaperCommand::writeAtomically(const QString& path, const QByteArray& by
 WallpaperCommand::Outcome WallpaperCommand::fail(Outcome outcome, const QString& why)
 {
     const QString text = QStringLiteral("The wallpaper could not be set: %1").arg(why);
-    if (m_report)
-        m_report(text);
-    else
+    if (!m_report || !m_report(text))
         m_messages.show(m_dialogParent, MessageTitle, text, MessageBoxes::Icon::Warning);
     return outcome;
 }

@@ -32,10 +32,11 @@ public:
         Done
     };
 
-    // report: shows a failure to the user (the status line, or a message box without one).
+    // report: puts a failure on the status line; false where there is none, and the command
+    // then shows it in a message box.
     WallpaperCommand(const CurrentImage& current, const ImageDecoder& decoder, Clipboard& clipboard,
                      WallpaperSetter& setter, MessageBoxes& messages, const QString& dataFolder,
-                     std::function<void(const QString&)> report, QWidget* dialogParent = nullptr);
+                     std::function<bool(const QString&)> report, QWidget* dialogParent = nullptr);
 
     Outcome run();
 
@@ -60,6 +61,6 @@ private:
     WallpaperSetter& m_setter;
     MessageBoxes& m_messages;
     QString m_dataFolder;
-    std::function<void(const QString&)> m_report;
+    std::function<bool(const QString&)> m_report;
     QWidget* m_dialogParent;
 };
