@@ -1,12 +1,14 @@
 #include "preview/WallpaperCommand.h"
 
 #include <QBuffer>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QSaveFile>
 
+#include "app/WaitCursor.h"
 #include "listing/FileList.h"
 #include "platform/Clipboard.h"
 #include "platform/ImageDecoder.h"
@@ -69,12 +71,11 @@ bool WallpaperCommand::writeAtomically(const QString& path, const QByteArray& by
     return true;
 }
 
-WallpaperCommand::Outcome WallpaperCommand::fail(Outcome outcome, const QString& why)
+void WallpaperCommand::reportFailure(const QString& why)
 {
     const QString text = QStringLiteral("The wallpaper could not be set: %1").arg(why);
     if (!m_report || !m_report(text))
         m_messages.show(m_dialogParent, MessageTitle, text, MessageBoxes::Icon::Warning);
-    return outcome;
 }
 
 WallpaperCommand::Outcome WallpaperCommand::run()
@@ -83,44 +84,63 @@ WallpaperCommand::Outcome WallpaperCommand::run()
         m_messages.show(m_dialogParent, MessageTitle, NoSelectionText, MessageBoxes::Icon::None);
         return Outcome::NoSelection;
     }
+    QString why;
+    Outcome outcome;
+    {
+        // Encoding a large picture and waiting for the desktop's tool both take a moment.
+        WaitCursor wait;
+        outcome = attempt(&why);
+    }
+    if (outcome != Outcome::Done)
+        reportFailure(why);
+    return outcome;
+}
 
+WallpaperCommand::Outcome WallpaperCommand::attempt(QString* why)
+{
     // The current file's own picture, never whatever else is lying around (the clipboard).
     QImage picture = m_current.image();
     if (picture.isNull()) {
         const DecodedImage decoded = m_decoder.decode(m_current.path());
-        if (!decoded.ok())
-            return fail(
-                Outcome::NoPicture,
-                QStringLiteral("%1 is not a picture Vadro can read.").arg(m_current.file()));
+        if (!decoded.ok()) {
+            *why = QStringLiteral("%1 is not a picture Vadro can read.").arg(m_current.file());
+            return Outcome::NoPicture;
+        }
         picture = decoded.image;
     }
 
     const QByteArray bmp = encodeBmp(picture);
-    if (bmp.isEmpty())
-        return fail(Outcome::WriteFailed, QStringLiteral("the picture could not be converted."));
-    QString why;
-    if (!QDir().mkpath(m_dataFolder))
-        return fail(Outcome::WriteFailed,
-                    QStringLiteral("the folder %1 could not be made.").arg(m_dataFolder));
-    const bool written = writeAtomically(wallpaperPath(), bmp, &why);
+    if (bmp.isEmpty()) {
+        *why = QStringLiteral("the picture could not be converted.");
+        return Outcome::WriteFailed;
+    }
+    if (!QDir().mkpath(m_dataFolder)) {
+        *why = QStringLiteral("the folder %1 could not be made.").arg(m_dataFolder);
+        return Outcome::WriteFailed;
+    }
+    QString error;
+    const bool written = writeAtomically(wallpaperPath(), bmp, &error);
     m_clipboard.setImage(picture);
     if (m_current.folder() == m_dataFolder)
         Q_EMIT listingRefreshRequested();
-    if (!written)
-        return fail(Outcome::WriteFailed,
-                    QStringLiteral("%1 could not be written (%2).").arg(wallpaperPath(), why));
+    if (!written) {
+        *why = QStringLiteral("%1 could not be written (%2).").arg(wallpaperPath(), error);
+        return Outcome::WriteFailed;
+    }
 
     // Desktops cache a wallpaper by its path, so the same path twice may keep the old picture:
     // every other time the desktop is pointed at the hidden twin instead.
     const bool useTwin = !QFile::exists(twinPath());
-    if (useTwin && !writeAtomically(twinPath(), bmp, &why))
-        return fail(Outcome::WriteFailed,
-                    QStringLiteral("%1 could not be written (%2).").arg(twinPath(), why));
+    if (useTwin && !writeAtomically(twinPath(), bmp, &error)) {
+        *why = QStringLiteral("%1 could not be written (%2).").arg(twinPath(), error);
+        return Outcome::WriteFailed;
+    }
     const QString handed = useTwin ? twinPath() : wallpaperPath();
-    if (!m_setter.set(handed, &why)) {
+    if (!m_setter.set(handed, &error)) {
         if (useTwin)
             QFile::remove(twinPath());
-        return fail(Outcome::SetFailed, why + QLatin1Char('.'));
+        *why = error + QLatin1Char('.');
+        return Outcome::SetFailed;
     }
     if (!useTwin)
         QFile::remove(twinPath());

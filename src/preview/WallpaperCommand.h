@@ -53,7 +53,8 @@ Q_SIGNALS:
     void listingRefreshRequested();
 
 private:
-    Outcome fail(Outcome outcome, const QString& why);
+    Outcome attempt(QString* why);
+    void reportFailure(const QString& why);
 
     const CurrentImage& m_current;
     const ImageDecoder& m_decoder;

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCursor>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QScrollBar>
 
 #include "app/Settings.h"
+#include "app/WaitCursor.h"
 #include "layout/Twips.h"
 #include "platform/FontCatalog.h"
 #include "platform/MessageBoxes.h"
@@ -143,7 +145,11 @@ void Toolbox::load()
     m_loaded = true;
     move(Twips::toPixels(m_settings.tlsLeft()), Twips::toPixels(m_settings.tlsTop()));
     m_sample.setText(m_text->text());
-    const QStringList families = m_fonts.trueTypeFamilies();
+    QStringList families;
+    {
+        WaitCursor wait;
+        families = m_fonts.trueTypeFamilies();
+    }
     {
         const QSignalBlocker quiet(m_fontList);
         m_fontList->clear();
@@ -236,7 +242,12 @@ void Toolbox::print()
         return;
     }
     QString why;
-    if (m_printer.printWindow(view, &why))
+    bool printed = false;
+    {
+        WaitCursor wait;
+        printed = m_printer.printWindow(view, &why);
+    }
+    if (printed)
         return;
     qWarning("Printing failed: %s", qPrintable(why));
     view->close();
