@@ -27,6 +27,7 @@ namespace {
 constexpr int ColourArrowStep = 10;
 constexpr int ColourPageStep = 50;
 constexpr int SizePageStep = 10;
+constexpr double CompactPointSize = 7.0;
 
 // Places a control from its twips, relative to its parent.
 template <typename W>
@@ -57,6 +58,11 @@ Toolbox::Toolbox(SampleSettings& sample, const FontCatalog& fonts, PrintService&
     setObjectName(QStringLiteral("Toolbox"));
     setWindowTitle(QStringLiteral("Toolbox"));
     setFixedSize(Twips::toPixels(InnerWidth), Twips::toPixels(InnerHeight));
+    // The controls are placed for a small dialog font; a larger desktop font would overlap.
+    QFont compact = font();
+    if (compact.pointSizeF() > CompactPointSize)
+        compact.setPointSizeF(CompactPointSize);
+    setFont(compact);
     build();
 }
 
@@ -211,6 +217,7 @@ void Toolbox::sizeMoved(int barValue)
 {
     const int points = sizeFromBar(barValue);
     m_sizeLabel->setText(QStringLiteral("%1 point").arg(points));
+    m_sizeLabel->adjustSize(); // grows to the right like an autosizing label
     m_sample.setSize(points);
 }
 
