@@ -23,11 +23,16 @@ VADRO_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev
     libgl-dev libfontconfig-dev)
 # What the program needs at run time: image plugins, the MIME database, icons, fonts.
 VADRO_RUNTIME_PACKAGES=(libqt6svg6 qt6-image-formats-plugins shared-mime-info adwaita-icon-theme
-    hicolor-icon-theme fonts-dejavu-core fonts-liberation2)
+    hicolor-icon-theme fonts-dejavu-core fonts-liberation2 libqt6printsupport6 fontconfig)
 # What the tests and the checks need besides.
-VADRO_TEST_PACKAGES=(clang-format)
+# poppler-utils renders printed pages; gsettings and its schemas take a real wallpaper setting;
+# a CFF font and a bitmap font that the font list must leave out.
+VADRO_TEST_PACKAGES=(clang-format poppler-utils libglib2.0-bin gsettings-desktop-schemas
+    fonts-cantarell fonts-terminus-otb)
 # A display of its own for machines without one.
 VADRO_DISPLAY_PACKAGES=(xvfb xauth)
 # What tools/screenshots needs: a private file system view, a display, keys
 # and a capture.
 VADRO_SCREENSHOT_PACKAGES=(bubblewrap xvfb xdotool imagemagick)
+# A print system with a PDF printer, for trying printing for real (tools/print-cups).
+VADRO_PRINT_PACKAGES=(cups printer-driver-cups-pdf)

@@ -3,11 +3,16 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include "platform/DesktopWallpaperSetter.h"
 #include "platform/FileSystemFolderModel.h"
 #include "platform/FileTypeInfo.h"
 #include "platform/FolderChooser.h"
+#include "platform/FontconfigCatalog.h"
 #include "platform/ImageDecoder.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/PrinterPrintService.h"
+#include "platform/ProcessCommandRunner.h"
+#include "platform/QtClipboard.h"
 #include "platform/QtPlatformServices.h"
 
 Platform::Platform() = default;
@@ -26,6 +31,12 @@ Platform Platform::createReal(const QString& settingsPath)
     p.decoder = std::make_unique<QtImageDecoder>();
     p.fileTypes = std::make_unique<MimeFileTypeInfo>();
     p.chooser = std::make_unique<DialogFolderChooser>();
+    p.fonts = std::make_unique<FontconfigCatalog>();
+    p.printer = std::make_unique<PrinterPrintService>();
+    p.clipboard = std::make_unique<QtClipboard>();
+    p.runner = std::make_unique<ProcessCommandRunner>();
+    p.wallpaper = std::make_unique<DesktopWallpaperSetter>(
+        *p.runner, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
     return p;
 }
 

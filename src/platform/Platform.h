@@ -12,6 +12,11 @@ class FolderModel;
 class MessageBoxes;
 class PopupMenus;
 class SettingsStore;
+class Clipboard;
+class CommandRunner;
+class FontCatalog;
+class PrintService;
+class WallpaperSetter;
 
 // Every desktop service the program uses, handed in at start-up. Tests build one of fakes.
 struct Platform
@@ -34,4 +39,12 @@ struct Platform
     static Platform createReal(const QString& settingsPath);
     // $XDG_CONFIG_HOME/Vadro/Vadro.conf, or ~/.config/Vadro/Vadro.conf.
     static QString defaultSettingsPath();
+
+    // Tiling tools: the sample's fonts, printing, the clipboard and the wallpaper (which runs
+    // the desktop's tools through the runner, so the runner is declared first).
+    std::unique_ptr<FontCatalog> fonts;
+    std::unique_ptr<PrintService> printer;
+    std::unique_ptr<Clipboard> clipboard;
+    std::unique_ptr<CommandRunner> runner;
+    std::unique_ptr<WallpaperSetter> wallpaper;
 };

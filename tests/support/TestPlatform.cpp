@@ -28,6 +28,15 @@ QAction* findItem(QMenu* menu, const QString& name)
     return nullptr;
 }
 
+// Puts a new fake of the slot's service into the slot and returns it.
+template <typename Fake, typename Service> Fake* installFake(std::unique_ptr<Service>& slot)
+{
+    auto fake = std::make_unique<Fake>();
+    Fake* raw = fake.get();
+    slot = std::move(fake);
+    return raw;
+}
+
 } // namespace
 
 QAction* FakePopupMenus::exec(QMenu* menu, const QPoint& globalPosition)
@@ -59,6 +68,11 @@ TestPlatform::TestPlatform(const QString& settingsPath)
     auto f = std::make_unique<FakeFolderChooser>();
     chooser = f.get();
     platform.chooser = std::move(f);
+    fonts = installFake<FakeFontCatalog>(platform.fonts);
+    printer = installFake<FakePrintService>(platform.printer);
+    clipboard = installFake<FakeClipboard>(platform.clipboard);
+    runner = installFake<FakeCommandRunner>(platform.runner);
+    wallpaper = installFake<FakeWallpaperSetter>(platform.wallpaper);
 }
 
 std::unique_ptr<StartupSequence> startVadro(TestPlatform& test, const QString& folderArgument)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QStringList>
@@ -7,11 +9,16 @@
 
 #include <memory>
 
+#include "platform/Clipboard.h"
+#include "platform/CommandRunner.h"
 #include "platform/CursorSource.h"
 #include "platform/FolderChooser.h"
+#include "platform/FontCatalog.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/PopupMenus.h"
+#include "platform/PrintService.h"
+#include "platform/WallpaperSetter.h"
 
 class MainWindow;
 class StartupSequence;
@@ -68,6 +75,77 @@ public:
     QStringList starts;
 };
 
+// A font list of the test's choosing.
+class FakeFontCatalog : public FontCatalog
+{
+public:
+    QStringList trueTypeFamilies() const override { return families; }
+    QStringList families{QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Serif")};
+};
+
+// A printer that records what it was asked to print and succeeds unless told otherwise.
+class FakePrintService : public PrintService
+{
+public:
+    bool printWindow(QWidget* window, QString* why) override
+    {
+        printed.append(window);
+        if (!failure.isEmpty() && why)
+            *why = failure;
+        return failure.isEmpty();
+    }
+    QVector<QWidget*> printed;
+    QString failure; // non-empty: the print fails with this reason
+};
+
+// The clipboard, kept in the fake.
+class FakeClipboard : public Clipboard
+{
+public:
+    void setImage(const QImage& image) override
+    {
+        this->image = image;
+        ++sets;
+    }
+    QImage image;
+    int sets = 0;
+};
+
+// Records every command line; answers from a table keyed by the program, success otherwise.
+class FakeCommandRunner : public CommandRunner
+{
+public:
+    CommandResult run(const QString& program, const QStringList& arguments, int) override
+    {
+        commands.append(QStringList{program} + arguments);
+        if (answers.contains(program))
+            return answers.value(program);
+        CommandResult ok;
+        ok.started = true;
+        ok.exitCode = 0;
+        return ok;
+    }
+    bool isAvailable(const QString& program) const override { return !missing.contains(program); }
+    QVector<QStringList> commands;
+    QHash<QString, CommandResult> answers;
+    QStringList missing;
+};
+
+// Records the files it was asked to make the wallpaper.
+class FakeWallpaperSetter : public WallpaperSetter
+{
+public:
+    bool set(const QString& path, QString* why) override
+    {
+        paths.append(path);
+        if (!failure.isEmpty() && why)
+            *why = failure;
+        return failure.isEmpty();
+    }
+    QStringList paths;
+    QString failure;
+};
+
 // The real settings store on a file of the test's own, the real folder model, fakes for
 // everything that would touch the desktop.
 struct TestPlatform
@@ -79,6 +157,11 @@ struct TestPlatform
     FakeCursor* cursor;
     FakePopupMenus* popups;
     FakeFolderChooser* chooser;
+    FakeFontCatalog* fonts;
+    FakePrintService* printer;
+    FakeClipboard* clipboard;
+    FakeCommandRunner* runner;
+    FakeWallpaperSetter* wallpaper;
 };
 
 // Runs the start-up sequence at once, without the splash's timer, and waits until the

@@ -1,0 +1,11 @@
+#include "platform/QtClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+
+void QtClipboard::setImage(const QImage& image)
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setImage(image);
+}

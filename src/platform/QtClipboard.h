@@ -1,0 +1,10 @@
+#pragma once
+
+#include "platform/Clipboard.h"
+
+// The application's clipboard.
+class QtClipboard : public Clipboard
+{
+public:
+    void setImage(const QImage& image) override;
+};

@@ -1,0 +1,160 @@
+#include <QtTest>
+
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "TestPlatform.h"
+#include "app/Settings.h"
+#include "platform/IniSettingsStore.h"
+#include "platform/PrinterPrintService.h"
+#include "preview/SampleTextBox.h"
+#include "toolbox/SampleSettings.h"
+#include "toolbox/Toolbox.h"
+
+namespace {
+
+const QColor TileColour(200, 30, 40);
+
+// A window of solid red tiles, the sample text on it, as the tiled view shows it.
+class Tiles : public QWidget
+{
+public:
+    explicit Tiles(const SampleSettings& sample) : m_box(new SampleTextBox(sample, this))
+    {
+        QImage tile(16, 16, QImage::Format_RGB32);
+        tile.fill(TileColour);
+        m_tile = QPixmap::fromImage(tile);
+        resize(192, 96); // two inches by one on the page
+    }
+    SampleTextBox* box() const { return m_box; }
+
+protected:
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawTiledPixmap(rect(), m_tile); }
+
+private:
+    QPixmap m_tile;
+    SampleTextBox* m_box;
+};
+
+bool near(const QColor& a, const QColor& b)
+{
+    return qAbs(a.red() - b.red()) < 24 && qAbs(a.green() - b.green()) < 24 &&
+           qAbs(a.blue() - b.blue()) < 24;
+}
+
+} // namespace
+
+class TestPrint : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void pdfPageShowsTheTilesAtScreenSize();
+    void failuresAreReported();
+    void printThroughTheSystem();
+};
+
+void TestPrint::pdfPageShowsTheTilesAtScreenSize()
+{
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty())
+        QSKIP("pdftoppm is not installed (poppler-utils)");
+    QTemporaryDir dir;
+    SampleSettings sample;
+    sample.setToolboxShowing(true);
+    sample.setColour(Qt::white);
+    sample.setSize(20);
+    Tiles tiles(sample);
+    tiles.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tiles));
+    QVERIFY(tiles.box()->isOnScreen());
+
+    const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
+    PrinterPrintService service(pdf);
+    QString why;
+    QVERIFY2(service.printWindow(&tiles, &why), qPrintable(why));
+
+    constexpr int Dpi = 48;
+    QProcess render;
+    render.start(pdftoppm,
+                 {QStringLiteral("-r"), QString::number(Dpi), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("page"))});
+    QVERIFY(render.waitForFinished(60000));
+    QCOMPARE(render.exitCode(), 0);
+    const QImage page(dir.filePath(QStringLiteral("page.png")));
+    QVERIFY(!page.isNull());
+
+    // The tiles' bounding box on the page: the window's size in inches, not a postage stamp.
+    QRect tiled;
+    int white = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor c = page.pixelColor(x, y);
+            if (near(c, TileColour))
+                tiled |= QRect(x, y, 1, 1);
+        }
+    QVERIFY(tiled.isValid());
+    QVERIFY2(qAbs(tiled.width() - 2 * Dpi) <= 2, qPrintable(QString::number(tiled.width())));
+    QVERIFY2(qAbs(tiled.height() - Dpi) <= 2, qPrintable(QString::number(tiled.height())));
+    // The white sample text lies inside the tiles.
+    for (int y = tiled.top(); y <= tiled.bottom(); ++y)
+        for (int x = tiled.left(); x <= tiled.right(); ++x)
+            if (near(page.pixelColor(x, y), Qt::white))
+                ++white;
+    QVERIFY(white > 10);
+    QVERIFY(white < tiled.width() * tiled.height() / 2);
+}
+
+void TestPrint::failuresAreReported()
+{
+    SampleSettings sample;
+    Tiles tiles(sample);
+    QString why;
+    // A file that cannot be made: QPainter::begin fails and says so.
+    PrinterPrintService unwritable(QStringLiteral("/nonexistent-vadro/dir/page.pdf"));
+    QVERIFY(!unwritable.printWindow(&tiles, &why));
+    QVERIFY(!why.isEmpty());
+    why.clear();
+    QVERIFY(!unwritable.printWindow(nullptr, &why));
+    QVERIFY(!why.isEmpty());
+
+    // Without a print system there is no default printer; Qt's silent PDF fallback is refused.
+    if (!QPrinterInfo::defaultPrinter().isNull())
+        QSKIP("this machine has a default printer");
+    PrinterPrintService system;
+    why.clear();
+    QVERIFY(!system.printWindow(&tiles, &why));
+    QCOMPARE(why, QStringLiteral("there is no default printer"));
+}
+
+// Run by tools/print-cups with a real default printer: the user's road, Print in the toolbox.
+void TestPrint::printThroughTheSystem()
+{
+    if (qEnvironmentVariableIsEmpty("VADRO_PRINT_SYSTEM"))
+        QSKIP("prints on the real default printer; run through tools/print-cups");
+    QTemporaryDir dir;
+    IniSettingsStore store(dir.filePath(QStringLiteral("Vadro.conf")));
+    Settings settings(store);
+    SampleSettings sample;
+    FakeFontCatalog fonts;
+    FakeMessageBoxes messages;
+    PrinterPrintService printer;
+    Tiles tiles(sample);
+    tiles.resize(720, 1000);
+    tiles.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tiles));
+    Toolbox toolbox(sample, fonts, printer, messages, settings, nullptr);
+    toolbox.setTiledView(&tiles);
+    toolbox.open();
+    QTRY_VERIFY(tiles.box()->isOnScreen());
+    QTest::mouseClick(toolbox.findChild<QPushButton*>(QStringLiteral("Butprint")), Qt::LeftButton);
+    QVERIFY2(messages.shown.isEmpty(), qPrintable(messages.shown.value(0).text));
+    QVERIFY(tiles.isVisible());
+}
+
+QTEST_MAIN(TestPrint)
+#include "tst_print.moc"
