@@ -25,6 +25,8 @@ VADRO_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev
 VADRO_RUNTIME_PACKAGES=(libqt6svg6 qt6-image-formats-plugins shared-mime-info adwaita-icon-theme
     hicolor-icon-theme fonts-dejavu-core fonts-liberation2)
 # What the tests and the checks need besides.
-VADRO_TEST_PACKAGES=(clang-format)
+VADRO_TEST_PACKAGES=(clang-format desktop-file-utils appstream dpkg-dev xvfb xauth)
 # A display of its own for machines without one.
 VADRO_DISPLAY_PACKAGES=(xvfb xauth)
+# What tools/package needs to make and check the Debian package.
+VADRO_PACKAGE_PACKAGES=(dpkg-dev lintian)

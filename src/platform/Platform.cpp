@@ -9,6 +9,7 @@
 #include "platform/ImageDecoder.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/QtPlatformServices.h"
+#include "platform/Shell.h"
 
 Platform::Platform() = default;
 Platform::Platform(Platform&&) noexcept = default;
@@ -26,6 +27,7 @@ Platform Platform::createReal(const QString& settingsPath)
     p.decoder = std::make_unique<QtImageDecoder>();
     p.fileTypes = std::make_unique<MimeFileTypeInfo>();
     p.chooser = std::make_unique<DialogFolderChooser>();
+    p.shell = std::make_unique<DesktopShell>();
     return p;
 }
 

@@ -12,6 +12,7 @@ class FolderModel;
 class MessageBoxes;
 class PopupMenus;
 class SettingsStore;
+class Shell;
 
 // Every desktop service the program uses, handed in at start-up. Tests build one of fakes.
 struct Platform
@@ -29,6 +30,7 @@ struct Platform
     std::unique_ptr<ImageDecoder> decoder;
     std::unique_ptr<FileTypeInfo> fileTypes;
     std::unique_ptr<FolderChooser> chooser;
+    std::unique_ptr<Shell> shell;
 
     // The real services; the settings file at settingsPath.
     static Platform createReal(const QString& settingsPath);

@@ -59,6 +59,9 @@ TestPlatform::TestPlatform(const QString& settingsPath)
     auto f = std::make_unique<FakeFolderChooser>();
     chooser = f.get();
     platform.chooser = std::move(f);
+    auto s = std::make_unique<FakeShell>();
+    shell = s.get();
+    platform.shell = std::move(s);
 }
 
 std::unique_ptr<StartupSequence> startVadro(TestPlatform& test, const QString& folderArgument)

@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVector>
 
 #include <memory>
@@ -12,6 +13,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/PopupMenus.h"
+#include "platform/Shell.h"
 
 class MainWindow;
 class StartupSequence;
@@ -68,6 +70,19 @@ public:
     QStringList starts;
 };
 
+// A desktop that records every address it is asked to open.
+class FakeShell : public Shell
+{
+public:
+    bool open(const QUrl& url) override
+    {
+        opened.append(url);
+        return answer;
+    }
+    QList<QUrl> opened;
+    bool answer = true; // false: no program took it
+};
+
 // The real settings store on a file of the test's own, the real folder model, fakes for
 // everything that would touch the desktop.
 struct TestPlatform
@@ -79,6 +94,7 @@ struct TestPlatform
     FakeCursor* cursor;
     FakePopupMenus* popups;
     FakeFolderChooser* chooser;
+    FakeShell* shell;
 };
 
 // Runs the start-up sequence at once, without the splash's timer, and waits until the
