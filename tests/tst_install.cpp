@@ -57,6 +57,7 @@ const QStringList InstalledFiles = {
     QStringLiteral("share/icons/hicolor/256x256/apps/vadro.png"),
     QStringLiteral("share/doc/vadro/copyright"),
     QStringLiteral("share/doc/vadro/changelog.gz"),
+    QStringLiteral("share/man/man1/vadro.1.gz"),
 };
 
 } // namespace
