@@ -9,8 +9,26 @@
 #include "platform/FileTypeInfo.h"
 #include "platform/Platform.h"
 
+namespace {
+
+// Vadro restores its windows' positions, which Wayland does not let a program choose, so it
+// runs through XWayland there. Choosing that here, before Qt looks for a Wayland plugin,
+// keeps Qt's fallback warning off every start. A platform the user set is left alone.
+void preferX11UnderWayland()
+{
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("DISPLAY"))
+        return;
+    const bool wayland =
+        qgetenv("XDG_SESSION_TYPE") == "wayland" || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (wayland)
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    preferX11UnderWayland();
     QApplication app(argc, argv);
     loadVadroResources();
     MimeFileTypeInfo::chooseIconTheme();

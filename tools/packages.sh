@@ -26,9 +26,10 @@ VADRO_RUNTIME_PACKAGES=(libqt6svg6 qt6-image-formats-plugins shared-mime-info ad
     hicolor-icon-theme fonts-dejavu-core fonts-liberation2 libqt6printsupport6 fontconfig)
 # What the tests and the checks need besides.
 # poppler-utils renders printed pages; gsettings and its schemas take a real wallpaper setting;
-# a CFF font and a bitmap font that the font list must leave out.
+# a CFF font and a bitmap font that the font list must leave out; the validators of the
+# installed files and the package tools.
 VADRO_TEST_PACKAGES=(clang-format poppler-utils libglib2.0-bin gsettings-desktop-schemas
-    fonts-cantarell fonts-terminus-otb)
+    fonts-cantarell fonts-terminus-otb desktop-file-utils appstream dpkg-dev xvfb xauth)
 # A display of its own for machines without one.
 VADRO_DISPLAY_PACKAGES=(xvfb xauth)
 # What tools/screenshots needs: a private file system view, a display, keys
@@ -36,3 +37,5 @@ VADRO_DISPLAY_PACKAGES=(xvfb xauth)
 VADRO_SCREENSHOT_PACKAGES=(bubblewrap xvfb xdotool imagemagick)
 # A print system with a PDF printer, for trying printing for real (tools/print-cups).
 VADRO_PRINT_PACKAGES=(cups printer-driver-cups-pdf)
+# What tools/package needs to make and check the Debian package.
+VADRO_PACKAGE_PACKAGES=(dpkg-dev lintian)

@@ -14,6 +14,7 @@
 #include "platform/ProcessCommandRunner.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtPlatformServices.h"
+#include "platform/Shell.h"
 
 Platform::Platform() = default;
 Platform::Platform(Platform&&) noexcept = default;
@@ -37,6 +38,7 @@ Platform Platform::createReal(const QString& settingsPath)
     p.runner = std::make_unique<ProcessCommandRunner>();
     p.wallpaper = std::make_unique<DesktopWallpaperSetter>(
         *p.runner, qEnvironmentVariable("XDG_CURRENT_DESKTOP"));
+    p.shell = std::make_unique<DesktopShell>();
     return p;
 }
 

@@ -17,6 +17,7 @@ class CommandRunner;
 class FontCatalog;
 class PrintService;
 class WallpaperSetter;
+class Shell;
 
 // Every desktop service the program uses, handed in at start-up. Tests build one of fakes.
 struct Platform
@@ -34,6 +35,7 @@ struct Platform
     std::unique_ptr<ImageDecoder> decoder;
     std::unique_ptr<FileTypeInfo> fileTypes;
     std::unique_ptr<FolderChooser> chooser;
+    std::unique_ptr<Shell> shell;
 
     // The real services; the settings file at settingsPath.
     static Platform createReal(const QString& settingsPath);

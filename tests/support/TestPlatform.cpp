@@ -73,6 +73,9 @@ TestPlatform::TestPlatform(const QString& settingsPath)
     clipboard = installFake<FakeClipboard>(platform.clipboard);
     runner = installFake<FakeCommandRunner>(platform.runner);
     wallpaper = installFake<FakeWallpaperSetter>(platform.wallpaper);
+    auto s = std::make_unique<FakeShell>();
+    shell = s.get();
+    platform.shell = std::move(s);
 }
 
 std::unique_ptr<StartupSequence> startVadro(TestPlatform& test, const QString& folderArgument)

@@ -5,6 +5,7 @@
 #include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QVector>
 
 #include <memory>
@@ -19,6 +20,7 @@
 #include "platform/PopupMenus.h"
 #include "platform/PrintService.h"
 #include "platform/WallpaperSetter.h"
+#include "platform/Shell.h"
 
 class MainWindow;
 class StartupSequence;
@@ -146,6 +148,19 @@ public:
     QString failure;
 };
 
+// A desktop that records every address it is asked to open.
+class FakeShell : public Shell
+{
+public:
+    bool open(const QUrl& url) override
+    {
+        opened.append(url);
+        return answer;
+    }
+    QList<QUrl> opened;
+    bool answer = true; // false: no program took it
+};
+
 // The real settings store on a file of the test's own, the real folder model, fakes for
 // everything that would touch the desktop.
 struct TestPlatform
@@ -162,6 +177,7 @@ struct TestPlatform
     FakeClipboard* clipboard;
     FakeCommandRunner* runner;
     FakeWallpaperSetter* wallpaper;
+    FakeShell* shell;
 };
 
 // Runs the start-up sequence at once, without the splash's timer, and waits until the
