@@ -8,7 +8,7 @@
 #include <QImageWriter>
 #include <QSaveFile>
 
-#include "app/WaitCursor.h"
+#include "ui/WaitCursor.h"
 #include "listing/FileList.h"
 #include "platform/Clipboard.h"
 #include "platform/ImageDecoder.h"

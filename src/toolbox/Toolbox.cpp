@@ -11,7 +11,7 @@
 #include <QScrollBar>
 
 #include "app/Settings.h"
-#include "app/WaitCursor.h"
+#include "ui/WaitCursor.h"
 #include "layout/Twips.h"
 #include "platform/FontCatalog.h"
 #include "platform/MessageBoxes.h"
