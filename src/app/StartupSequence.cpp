@@ -55,7 +55,7 @@ void StartupSequence::run()
     main.applyGeometry(WindowGeometry(s.mainLeft(), s.mainTop(), s.mainWidth(), s.mainHeight()));
     progress(1);
 
-    main.typeFilter() = TypeFilter(s.bitmapPiece(), s.jpgPiece(), s.gifPiece(), s.icoPiece());
+    main.typeFilter() = s.types();
     main.paneLayout() = PaneLayout::fromStored(s.isaLeft(), s.isbLeft(), main.outerWidthTwips());
     main.tiledViewRect() = {s.prvLeft(), s.prvTop(), s.prvWidth(), s.prvHeight()};
     progress(2);
