@@ -23,7 +23,6 @@ using Type = TypeFilter::Type;
 
 constexpr int LabelLeft = 120;
 constexpr int LabelTop = 120;
-constexpr int LabelWidth = OptionsDialog::InnerWidth - 2 * LabelLeft;
 constexpr int LabelHeight = 540;
 constexpr int RowOne = 1050;
 constexpr int RowTwo = 1350;
@@ -126,13 +125,17 @@ void OptionsDialog::place()
     m_frame[2]->setGeometry(pixels(FrameLeft, FrameTop, line, FrameBottom - FrameTop + line));
     m_frame[3]->setGeometry(pixels(frameRight, FrameTop, line, FrameBottom - FrameTop + line));
 
-    m_label->setGeometry(pixels(LabelLeft, LabelTop, LabelWidth, LabelHeight));
+    // The label takes the width the added columns bring, so that it wraps less, never more.
+    const int width = std::max(InnerWidth, frameRight + FrameLeft);
+    const int labelWidth = width - 2 * LabelLeft;
+    const int labelHeight = std::max(
+        LabelHeight, Twips::fromPixels(m_label->heightForWidth(Twips::toPixels(labelWidth))));
+    m_label->setGeometry(pixels(LabelLeft, LabelTop, labelWidth, labelHeight));
     m_moreCaption->setGeometry(pixels(columnLeft[2], MoreCaptionTop,
                                       Twips::fromPixels(m_moreCaption->sizeHint().width()),
                                       FrameTop - MoreCaptionTop));
     m_ok->setGeometry(pixels(OkLeft, OkTop, OkWidth, OkHeight));
 
-    const int width = std::max(InnerWidth, frameRight + FrameLeft);
     setFixedSize(Twips::toPixels(width), Twips::toPixels(InnerHeight));
 }
 
