@@ -478,7 +478,8 @@ void TestDecoder::decodesFromSeveralThreads()
     QStringList paths;
     for (int round = 0; round < 8; ++round)
         paths << file("tile.bmp") << file("tile.jpg") << file("tile.png") << file("sizes.ico")
-              << file("text.jpg") << file("huge.png") << file("pipe.jpg");
+              << file("text.jpg") << file("huge.png") << file("pipe.jpg") << file("tile.svg")
+              << file("tile.tif") << file("lying-entry.ico");
     const QtImageDecoder& decoder = m_decoder;
     const QList<DecodedImage> results =
         QtConcurrent::blockingMapped(paths, [&decoder](const QString& path) {
