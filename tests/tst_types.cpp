@@ -3,12 +3,15 @@
 #include <QImage>
 
 #include "Harness.h"
+#include "app/Browser.h"
 #include "app/Settings.h"
 #include "listing/FileList.h"
 #include "listing/FolderTree.h"
 #include "listing/TypeFilter.h"
 #include "listing/UnlistedTypesHint.h"
 #include "platform/IniSettingsStore.h"
+#include "thumbs/ThumbnailGrid.h"
+#include "thumbs/ThumbnailSurface.h"
 
 using Type = TypeFilter::Type;
 Q_DECLARE_METATYPE(Type)
@@ -24,6 +27,7 @@ private Q_SLOTS:
     void storesEveryKey();
     void hintText();
     void hintAfterListing();
+    void addedTypesShowThumbnails();
 };
 
 void TestTypes::addedTypes_data()
@@ -160,6 +164,37 @@ void TestTypes::hintAfterListing()
     run.main().folderTree().setSelectedPath(box.folder() + QStringLiteral("/empty"));
     QTRY_COMPARE(run.main().currentFolder(), box.folder() + QStringLiteral("/empty"));
     QCOMPARE(run.line(), QString());
+}
+
+void TestTypes::addedTypesShowThumbnails()
+{
+    Sandbox box;
+    const QPair<const char*, Type> keys[] = {
+        {"Png", Type::Png}, {"Webp", Type::Webp}, {"Tiff", Type::Tiff}, {"Svg", Type::Svg}};
+    for (const auto& [key, type] : keys)
+        box.store(QStringLiteral("Type"), QLatin1String(key), TypeFilter::onPiece(type));
+    QImage tile(24, 24, QImage::Format_RGB32);
+    tile.fill(Qt::green);
+    QVERIFY(tile.save(box.folder() + QStringLiteral("/a.png")));
+    QVERIFY(tile.save(box.folder() + QStringLiteral("/b.webp")));
+    QVERIFY(tile.save(box.folder() + QStringLiteral("/c.tif")));
+    QVERIFY(tile.save(box.folder() + QStringLiteral("/d.tiff")));
+    QFile drawing(box.folder() + QStringLiteral("/e.svg"));
+    QVERIFY(drawing.open(QIODevice::WriteOnly));
+    drawing.write("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 8 8\">"
+                  "<rect width=\"8\" height=\"8\" fill=\"#0f0\"/></svg>");
+    drawing.close();
+
+    Run run(box);
+    const ThumbnailSurface& surface = run.main().browser().grid().surface();
+    QTRY_COMPARE(surface.count(), qint64(5));
+    for (qint64 i = 0; i < surface.count(); ++i) {
+        const QImage& thumb = surface.thumbnail(i);
+        QVERIFY2(!thumb.isNull(), qPrintable(run.main().browser().grid().nameAt(i)));
+        QCOMPARE(thumb.pixelColor(thumb.width() / 2, thumb.height() / 2).green(), 255);
+    }
+    QCOMPARE(run.main().typeFilter().typesCaption(),
+             QStringLiteral("Searching for *.bmp *.gif *.jpeg *.png *.webp *.tif *.svg  files."));
 }
 
 QTEST_MAIN(TestTypes)
