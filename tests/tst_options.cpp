@@ -1,15 +1,25 @@
 #include <QtTest>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 
+#include "Harness.h"
 #include "TestPlatform.h"
+#include "app/Browser.h"
+#include "app/HoverHint.h"
 #include "app/OptionsDialog.h"
 #include "app/Settings.h"
+#include "app/TitleStrip.h"
+#include "listing/FileListModel.h"
+#include "listing/FileListView.h"
+#include "listing/Listing.h"
 #include "listing/TypeFilter.h"
 #include "platform/IniSettingsStore.h"
+#include "preview/CurrentImage.h"
+#include "thumbs/ThumbnailGrid.h"
 
 using Type = TypeFilter::Type;
 
@@ -61,6 +71,7 @@ private Q_SLOTS:
     void hiddenKeepsBoxesClosedReloads();
     void modalAndModeless();
     void placesThePartsControls();
+    void okListsTheFolderAgain();
 };
 
 void TestOptions::loadsTheBoxesByExactMatch()
@@ -211,6 +222,53 @@ void TestOptions::placesThePartsControls()
     }
     QVERIFY(f.dialog.width() >= 202);
     QVERIFY(!f.dialog.findChild<QLabel*>(QStringLiteral("lblMoreTypes"))->text().isEmpty());
+}
+
+// The dialog wired to the running program as the main window wires it.
+void TestOptions::okListsTheFolderAgain()
+{
+    Sandbox box;
+    QImage tile(8, 8, QImage::Format_RGB32);
+    tile.fill(Qt::blue);
+    QVERIFY(tile.save(box.folder() + QStringLiteral("/a.bmp")));
+    QVERIFY(tile.save(box.folder() + QStringLiteral("/b.png")));
+    Run run(box);
+    MainWindow& main = run.main();
+    QLabel& count = *main.titleStrip().countLabel();
+    QTRY_COMPARE(count.text(), QStringLiteral("Images : 1"));
+    QTest::mouseClick(
+        main.fileList().currentView()->viewport(), Qt::LeftButton, {},
+        main.fileList().currentView()->visualRect(main.fileList().model()->index(0, 0)).center());
+    QTRY_VERIFY(main.browser().current().isSet());
+
+    Settings settings(*run.test.platform.settings);
+    OptionsDialog dialog(settings, main.typeFilter(), *run.test.messages, &main);
+    connect(&dialog, &OptionsDialog::typesApplied, &main, [&main] {
+        main.browser().listing().typesChanged(main.typeFilter().filePattern(), [&main] {
+            main.titleStrip().typesLabel()->setText(main.typeFilter().typesCaption());
+        });
+    });
+    dialog.showModeless();
+    dialog.findChild<QCheckBox*>(QStringLiteral("Check4"))->click();
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdApply")), Qt::LeftButton);
+
+    QCOMPARE(count.text(), QStringLiteral("Images : 2"));
+    QCOMPARE(main.browser().grid().count(), qint64(2));
+    QVERIFY(!main.browser().current().isSet());
+    QCOMPARE(run.line(), HoverHint::Text);
+    QCOMPARE(main.titleStrip().typesLabel()->text(),
+             QStringLiteral("Searching for *.bmp *.gif *.jpeg *.png  files."));
+    QCOMPARE(box.stored(QStringLiteral("Png"), QStringLiteral("Type")), QStringLiteral("*.png;"));
+
+    // Only icons, and the folder holds none.
+    dialog.showModeless();
+    for (int i = 0; i < TypeFilter::Count; ++i)
+        dialog.findChild<QCheckBox*>(QStringLiteral("Check%1").arg(i))->setChecked(i == 3);
+    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdApply")), Qt::LeftButton);
+    QCOMPARE(count.text(), QStringLiteral("Images :"));
+    QCOMPARE(main.browser().grid().count(), qint64(0));
+    QCOMPARE(run.line(), Listing::NoImagesText);
+    QCOMPARE(main.fileList().model()->rowCount(), 0);
 }
 
 QTEST_MAIN(TestOptions)
