@@ -20,7 +20,7 @@ SessionState Session::load() const
     state.isaLeft = s.isaLeft();
     state.isbLeft = s.isbLeft();
     state.tiled = {s.prvLeft(), s.prvTop(), s.prvWidth(), s.prvHeight()};
-    state.types = TypeFilter(s.bitmapPiece(), s.jpgPiece(), s.gifPiece(), s.icoPiece());
+    state.types = s.types();
     return state;
 }
 

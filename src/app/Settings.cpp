@@ -78,6 +78,33 @@ constexpr TextKey Bitmap{Types, "Bitmap", nullptr};
 constexpr TextKey Jpg{Types, "Jpg", nullptr};
 constexpr TextKey Gif{Types, "Gif", nullptr};
 constexpr TextKey Ico{Types, "Ico", nullptr};
+constexpr TextKey Png{Types, "Png", nullptr};
+constexpr TextKey Webp{Types, "Webp", nullptr};
+constexpr TextKey Tiff{Types, "Tiff", nullptr};
+constexpr TextKey Svg{Types, "Svg", nullptr};
+
+const TextKey& typeKey(TypeFilter::Type type)
+{
+    switch (type) {
+    case TypeFilter::Type::Bitmap:
+        return Bitmap;
+    case TypeFilter::Type::Jpeg:
+        return Jpg;
+    case TypeFilter::Type::Gif:
+        return Gif;
+    case TypeFilter::Type::Icon:
+        return Ico;
+    case TypeFilter::Type::Png:
+        return Png;
+    case TypeFilter::Type::Webp:
+        return Webp;
+    case TypeFilter::Type::Tiff:
+        return Tiff;
+    case TypeFilter::Type::Svg:
+        return Svg;
+    }
+    return Bitmap;
+}
 
 bool isAsciiDigit(QChar c)
 {
@@ -401,6 +428,32 @@ void Settings::setGifPiece(const QString& piece)
 void Settings::setIcoPiece(const QString& piece)
 {
     write(Ico.section, Ico.name, piece);
+}
+
+QString Settings::typePiece(TypeFilter::Type type) const
+{
+    const TextKey& key = typeKey(type);
+    return text(key.section, key.name, TypeFilter().piece(type));
+}
+
+void Settings::setTypePiece(TypeFilter::Type type, const QString& piece)
+{
+    const TextKey& key = typeKey(type);
+    write(key.section, key.name, piece);
+}
+
+TypeFilter Settings::types() const
+{
+    TypeFilter types;
+    for (TypeFilter::Type type : TypeFilter::All)
+        types.setPiece(type, typePiece(type));
+    return types;
+}
+
+void Settings::setTypes(const TypeFilter& types)
+{
+    for (TypeFilter::Type type : TypeFilter::All)
+        setTypePiece(type, types.piece(type));
 }
 
 std::optional<bool> Settings::toBool(const QString& text)

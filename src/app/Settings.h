@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "listing/TypeFilter.h"
 #include "platform/SettingsStore.h"
 
 // The program's remembered state, one typed getter and setter per key, every default
@@ -75,6 +76,12 @@ public:
     void setJpgPiece(const QString& piece);
     void setGifPiece(const QString& piece);
     void setIcoPiece(const QString& piece);
+    // Every type's piece by its type, the added ones ("Png", "Webp", "Tiff", "Svg") off when
+    // missing; the whole filter read and written in the keys' order.
+    QString typePiece(TypeFilter::Type type) const;
+    void setTypePiece(TypeFilter::Type type, const QString& piece);
+    TypeFilter types() const;
+    void setTypes(const TypeFilter& types);
 
     // Text conversions, public for the tests.
     // "True"/"False" in any case; numeric text is true when non-zero; anything else: nothing.

@@ -153,8 +153,13 @@ bool FileList::refresh()
         // A name that does not survive the round trip could not be opened again by its text.
         if (QFile::encodeName(name) != rawName)
             continue;
-        if (!matchesAny(name.toCaseFolded(), masks))
+        const QString folded = name.toCaseFolded();
+        if (!matchesAny(folded, masks)) {
+            const qsizetype dot = folded.lastIndexOf(u'.');
+            if (dot > 0)
+                ++m_unlistedSuffixes[folded.mid(dot + 1)];
             continue;
+        }
         struct stat st;
         if (::fstatat(fd, raw, &st, 0) != 0 || !S_ISREG(st.st_mode))
             continue;
@@ -205,4 +210,5 @@ void FileList::clear()
     m_error = 0;
     m_names.clear();
     m_sizes.clear();
+    m_unlistedSuffixes.clear();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -31,6 +32,9 @@ public:
     qint64 size(int index) const;
     // Every length the scan read, in name order.
     const QVector<qint64>& sizes() const { return m_sizes; }
+    // How many names the last scan left out for the pattern, by lower-case extension (no
+    // dot-files, folders or devices).
+    const QHash<QString, int>& unlistedSuffixes() const { return m_unlistedSuffixes; }
     // Every name joined to the folder, in name order.
     QStringList paths() const;
 
@@ -47,4 +51,5 @@ private:
     int m_error = 0;
     QStringList m_names;
     QVector<qint64> m_sizes;
+    QHash<QString, int> m_unlistedSuffixes;
 };

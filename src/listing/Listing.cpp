@@ -7,6 +7,7 @@
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/IconCache.h"
+#include "listing/UnlistedTypesHint.h"
 #include "ui/FileText.h"
 #include "ui/HoverHint.h"
 #include "ui/StatusBar.h"
@@ -71,6 +72,13 @@ void Listing::reportUnreadable()
         m_status.showSimple(unreadableText(m_files.path(), m_files.error()));
 }
 
+void Listing::showUnlistedHint()
+{
+    const QString hint = UnlistedTypesHint::text(m_files.unlistedSuffixes());
+    if (!hint.isEmpty())
+        m_status.showSimple(hint);
+}
+
 void Listing::refresh()
 {
     WaitCursor wait;
@@ -82,6 +90,7 @@ void Listing::refresh()
         m_count.setText(QStringLiteral("Images : "));
         m_hooks.emptyThumbnails();
         m_status.showSimple(QString());
+        showUnlistedHint();
         reportUnreadable();
     } else {
         m_count.setText(countText(m_files.count()));
@@ -105,12 +114,13 @@ void Listing::treeChanged()
     if (m_files.count() == 0) {
         m_count.setText(QStringLiteral("Images : "));
         m_hooks.emptyThumbnails();
-        reportUnreadable();
     } else {
         fill();
         m_hooks.buildThumbnails();
         m_count.setText(countText(m_files.count()));
     }
+    showUnlistedHint();
+    reportUnreadable();
 }
 
 void Listing::browsed(const QString& folder, const QString& pattern)
@@ -137,4 +147,28 @@ void Listing::browsed(const QString& folder, const QString& pattern)
         m_hooks.buildThumbnails();
     }
     m_status.showSimple(QString());
+    showUnlistedHint();
+}
+
+void Listing::typesChanged(const QString& pattern, const std::function<void()>& showCaption)
+{
+    WaitCursor wait;
+    clearList();
+    m_hooks.showThumbSurface(false);
+    if (showCaption)
+        showCaption();
+    m_files.setPattern(pattern);
+    m_files.refresh();
+    if (m_files.count() == 0) {
+        m_count.setText(QStringLiteral("Images :"));
+        m_hooks.emptyThumbnails();
+        m_status.setSimpleText(NoImagesText);
+        reportUnreadable();
+    } else {
+        m_count.setText(countText(m_files.count()));
+        fill();
+        m_hooks.buildThumbnails();
+        m_status.showSimple(HoverHint::Text);
+    }
+    m_hooks.showThumbSurface(true);
 }

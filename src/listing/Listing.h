@@ -44,6 +44,10 @@ public:
     // The browse dialog chose a folder: lists it with the pattern, moves the tree there.
     void browsed(const QString& folder, const QString& pattern);
 
+    // The picture types have changed (Options): lists the same folder again with `pattern`.
+    // `showCaption` puts the new types caption up once the old listing is gone.
+    void typesChanged(const QString& pattern, const std::function<void()>& showCaption);
+
     // Appends one row per name of the file list (icons and types from the cache).
     void fill();
 
@@ -53,6 +57,8 @@ public:
 private:
     void clearList();
     void reportUnreadable();
+    // Where a listing leaves the status line empty: the pictures the types leave out.
+    void showUnlistedHint();
 
     FileList& m_files;
     FileListModel& m_model;

@@ -21,6 +21,14 @@ QString captionPiece(TypeFilter::Type type)
         return QStringLiteral("*.gif ");
     case TypeFilter::Type::Icon:
         return QStringLiteral("*.ico ");
+    case TypeFilter::Type::Png:
+        return QStringLiteral("*.png ");
+    case TypeFilter::Type::Webp:
+        return QStringLiteral("*.webp ");
+    case TypeFilter::Type::Tiff:
+        return QStringLiteral("*.tif ");
+    case TypeFilter::Type::Svg:
+        return QStringLiteral("*.svg ");
     }
     return {};
 }
@@ -34,7 +42,7 @@ TypeFilter::TypeFilter()
 
 TypeFilter::TypeFilter(const QString& bmp, const QString& jpg, const QString& gif,
                        const QString& ico)
-    : m_pieces{bmp, jpg, gif, ico}
+    : m_pieces{bmp, jpg, gif, ico, OffPiece, OffPiece, OffPiece, OffPiece}
 {
 }
 
@@ -49,18 +57,63 @@ QString TypeFilter::onPiece(Type type)
         return QStringLiteral("*.gif;");
     case Type::Icon:
         return QStringLiteral("*.ico;");
+    case Type::Png:
+        return QStringLiteral("*.png;");
+    case Type::Webp:
+        return QStringLiteral("*.webp;");
+    case Type::Tiff:
+        return QStringLiteral("*.tif;*.tiff;");
+    case Type::Svg:
+        return QStringLiteral("*.svg;");
     }
     return {};
 }
 
+QStringList TypeFilter::suffixes(Type type)
+{
+    QStringList result;
+    const QStringList masks = onPiece(type).split(u';', Qt::SkipEmptyParts);
+    for (const QString& mask : masks)
+        result.append(mask.mid(2)); // "*.png" -> "png"
+    return result;
+}
+
+QString TypeFilter::displayName(Type type)
+{
+    switch (type) {
+    case Type::Bitmap:
+        return QStringLiteral("BMP");
+    case Type::Jpeg:
+        return QStringLiteral("JPEG");
+    case Type::Gif:
+        return QStringLiteral("GIF");
+    case Type::Icon:
+        return QStringLiteral("ICO");
+    case Type::Png:
+        return QStringLiteral("PNG");
+    case Type::Webp:
+        return QStringLiteral("WebP");
+    case Type::Tiff:
+        return QStringLiteral("TIFF");
+    case Type::Svg:
+        return QStringLiteral("SVG");
+    }
+    return {};
+}
+
+bool TypeFilter::isAdded(Type type)
+{
+    return indexOf(type) >= indexOf(Type::Png);
+}
+
 QString TypeFilter::piece(Type type) const
 {
-    return m_pieces[indexOf(type)];
+    return m_pieces[size_t(indexOf(type))];
 }
 
 void TypeFilter::setPiece(Type type, const QString& piece)
 {
-    m_pieces[indexOf(type)] = piece;
+    m_pieces[size_t(indexOf(type))] = piece;
 }
 
 void TypeFilter::setEnabled(Type type, bool on)
@@ -75,13 +128,19 @@ bool TypeFilter::isOn(Type type) const
 
 QString TypeFilter::filePattern() const
 {
-    return m_pieces[0] + m_pieces[1] + m_pieces[2] + m_pieces[3] + SentinelPiece;
+    QString pattern;
+    for (Type type : All) {
+        if (!isAdded(type) || isOn(type))
+            pattern += piece(type);
+    }
+    return pattern + SentinelPiece;
 }
 
 QString TypeFilter::typesCaption() const
 {
     QString caption = QStringLiteral("Searching for ");
-    for (Type type : {Type::Bitmap, Type::Gif, Type::Jpeg, Type::Icon}) {
+    for (Type type : {Type::Bitmap, Type::Gif, Type::Jpeg, Type::Icon, Type::Png, Type::Webp,
+                      Type::Tiff, Type::Svg}) {
         if (isOn(type))
             caption += captionPiece(type);
     }

@@ -3,7 +3,10 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QVector>
 #include <QtGlobal>
+
+class QIODevice;
 
 // A picture read from a file, or why it could not be: never both.
 struct DecodedImage
@@ -19,7 +22,13 @@ struct DecodedImage
     QImage image; // null unless ok()
     Failure failure = Failure::None;
     QSize naturalSize; // the picture's own size, even when `image` was decoded smaller
+    // The reader's or the system's own words for a failure, where it gave any.
+    QString detail;
     bool ok() const { return failure == Failure::None && !image.isNull(); }
+
+    // A short sentence for messages and reports: the failure and its detail.
+    QString reason() const;
+    static DecodedImage failed(Failure failure, const QString& detail = {});
 };
 
 // The program's one way to turn a file into pixels. Implementations must be safe to call from
@@ -37,14 +46,18 @@ public:
 };
 
 // QImageReader on a safely opened file, with the size of one picture capped so that a forged
-// header cannot claim gigabytes.
+// header cannot claim gigabytes. The format is one of the raster formats the program lists,
+// found from the file's first bytes, never left to Qt's own guess (which would hand a few
+// bytes to any plugin, SVG and XPM included). A name ending in .svg or .svgz takes the
+// guarded SVG path instead.
 class QtImageDecoder : public ImageDecoder
 {
 public:
     static constexpr qint64 PixelCap = 100'000'000;
     static constexpr int MaxSide = 65535;
-    // Room for PixelCap pixels at 4 bytes; Qt's own default refuses an 8,000 x 8,000 bitmap.
-    static constexpr int AllocationLimitMb = 512;
+    // PixelCap pixels at 4 bytes, in MiB, rounded up; Qt's own default refuses an
+    // 8,000 x 8,000 bitmap.
+    static constexpr int AllocationLimitMb = int((PixelCap * 4 + (1 << 20) - 1) >> 20);
     // Icon directories are walked this far when looking for the largest entry.
     static constexpr int MaxIconEntries = 64;
     // Below 50 the JPEG reader decodes with its fast settings.
@@ -60,4 +73,11 @@ public:
     // The smallest size with the aspect of `natural` that covers `target`, never above
     // `natural` itself.
     static QSize coveringSize(const QSize& natural, const QSize& target);
+    // The raster format the first bytes announce ("png", "jpeg", "bmp", "gif", "ico", "cur",
+    // "webp", "tiff"), or nothing for anything else.
+    static QByteArray rasterFormat(const QByteArray& head);
+    // The sizes an icon file's entries really have, read from each entry's own header (the
+    // PNG's IHDR or the bitmap header), not from the directory; an invalid size where an entry
+    // cannot be read. At most MaxIconEntries.
+    static QVector<QSize> iconEntrySizes(QIODevice& device);
 };
