@@ -9,7 +9,6 @@
 #include "Harness.h"
 #include "TestPlatform.h"
 #include "app/Browser.h"
-#include "app/HoverHint.h"
 #include "app/OptionsDialog.h"
 #include "app/Settings.h"
 #include "app/TitleStrip.h"
@@ -20,6 +19,7 @@
 #include "platform/IniSettingsStore.h"
 #include "preview/CurrentImage.h"
 #include "thumbs/ThumbnailGrid.h"
+#include "ui/HoverHint.h"
 
 using Type = TypeFilter::Type;
 

@@ -10,9 +10,9 @@
 #include <algorithm>
 
 #include "app/Settings.h"
-#include "app/WaitCursor.h"
 #include "layout/Twips.h"
 #include "platform/MessageBoxes.h"
+#include "ui/WaitCursor.h"
 
 const QString OptionsDialog::RefusalTitle = QStringLiteral("Check at least one");
 const QString OptionsDialog::RefusalText = QStringLiteral("At least one type must be checked.");

@@ -8,13 +8,13 @@
 #include <QImageWriter>
 #include <QSaveFile>
 
-#include "ui/WaitCursor.h"
-#include "listing/FileList.h"
 #include "platform/Clipboard.h"
 #include "platform/ImageDecoder.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WallpaperSetter.h"
 #include "preview/CurrentImage.h"
+#include "ui/FileText.h"
+#include "ui/WaitCursor.h"
 
 const QString WallpaperCommand::FileName = QStringLiteral("Wallpaper.bmp");
 const QString WallpaperCommand::TwinName = QStringLiteral(".Wallpaper-alt.bmp");
@@ -39,12 +39,12 @@ WallpaperCommand::WallpaperCommand(const CurrentImage& current, const ImageDecod
 
 QString WallpaperCommand::wallpaperPath() const
 {
-    return FileList::join(m_dataFolder, FileName);
+    return FileText::join(m_dataFolder, FileName);
 }
 
 QString WallpaperCommand::twinPath() const
 {
-    return FileList::join(m_dataFolder, TwinName);
+    return FileText::join(m_dataFolder, TwinName);
 }
 
 QByteArray WallpaperCommand::encodeBmp(const QImage& picture)

@@ -11,12 +11,12 @@
 #include <QScrollBar>
 
 #include "app/Settings.h"
-#include "ui/WaitCursor.h"
 #include "layout/Twips.h"
 #include "platform/FontCatalog.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PrintService.h"
 #include "toolbox/SampleSettings.h"
+#include "ui/WaitCursor.h"
 
 const QString Toolbox::MessageTitle = QStringLiteral("Vadro");
 const QString Toolbox::NoTiledViewText = QStringLiteral("You must have a tiled image first");

@@ -19,8 +19,8 @@
 #include "platform/Platform.h"
 #include "platform/PopupMenus.h"
 #include "platform/PrintService.h"
-#include "platform/WallpaperSetter.h"
 #include "platform/Shell.h"
+#include "platform/WallpaperSetter.h"
 
 class MainWindow;
 class StartupSequence;
