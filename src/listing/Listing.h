@@ -8,6 +8,7 @@
 class FileList;
 class FileListModel;
 class IconCache;
+class ListingGate;
 class QLabel;
 class StatusBar;
 
@@ -59,4 +60,5 @@ private:
     QLabel& m_count;
     StatusBar& m_status;
     Hooks m_hooks;
+    ListingGate* m_gate;
 };
