@@ -46,12 +46,13 @@ int usage()
     return 2;
 }
 
-void report(const char* what, int files, double seconds)
+void report(const char* what, int files, double seconds, const QString& extra = {})
 {
     QTextStream(stdout) << what << " files=" << files
                         << " seconds=" << QString::number(seconds, 'f', 4) << " files_per_s="
                         << QString::number(seconds > 0 ? files / seconds : 0, 'f', 0)
-                        << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << "\n";
+                        << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << extra
+                        << "\n";
 }
 
 int benchThumbs(const QString& folder, bool useCache)
@@ -81,12 +82,12 @@ int benchThumbs(const QString& folder, bool useCache)
     writer.waitForIdle();
     const double writeSeconds = clock.nsecsElapsed() / 1e9;
     const QVector<QImage>& thumbs = result.cells;
-    report("thumbs", thumbs.size(), seconds);
-    QTextStream(stdout) << "thumbs cached=" << result.fromCache << " written=" << writer.written()
-                        << " write_seconds=" << QString::number(writeSeconds, 'f', 4)
-                        << " budget_peak_mib="
-                        << QString::number(result.peakInFlight / double(DecodeBudget::MiB), 'f', 1)
-                        << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << "\n";
+    report("thumbs", thumbs.size(), seconds,
+           QStringLiteral(" cached=%1 written=%2 write_seconds=%3 budget_peak_mib=%4")
+               .arg(result.fromCache)
+               .arg(writer.written())
+               .arg(writeSeconds, 0, 'f', 4)
+               .arg(result.peakInFlight / double(DecodeBudget::MiB), 0, 'f', 1));
     if (writer.written() != toWrite)
         QTextStream(stderr) << "vadro-bench: " << toWrite - writer.written() << " of " << toWrite
                             << " cache entries were not written\n";
