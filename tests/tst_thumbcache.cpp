@@ -109,6 +109,7 @@ void TestThumbCache::namesFollowTheStandard()
     QCOMPARE(cache.failurePath(QStringLiteral("file:///home/jens/photos/me.png")),
              QStringLiteral("/c/thumbnails/fail/vadro-2.0/c6ee772d9e49320e97ec29a7eb5b1697.png"));
 
+    const QByteArray saved = qgetenv("XDG_CACHE_HOME");
     qputenv("XDG_CACHE_HOME", "/somewhere/cache");
     QCOMPARE(ThumbnailCache::defaultRoot(), QStringLiteral("/somewhere/cache/thumbnails"));
     qputenv("XDG_CACHE_HOME", "relative/cache");
