@@ -6,6 +6,8 @@
 #include <QProgressBar>
 #include <QScrollBar>
 
+#include <atomic>
+#include <condition_variable>
 #include <mutex>
 
 #include "Harness.h"
@@ -20,6 +22,7 @@
 #include "preview/CurrentImage.h"
 #include "preview/PreviewPane.h"
 #include "preview/TiledView.h"
+#include "thumbs/DecodeBudget.h"
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbnailBase.h"
 #include "thumbs/ThumbnailBuilder.h"
@@ -118,6 +121,8 @@ private Q_SLOTS:
     void pagingAndScrolling();
     void brokenAndTransparentCells();
     void emptySpaceAndPopups();
+    void builderKeepsWithinTheBudget();
+    void buildAnswersTheDesktopButTakesNoInput();
 };
 
 void TestThumbs::builderDecodesEachFileOnceInOrder()
@@ -400,6 +405,176 @@ void TestThumbs::emptySpaceAndPopups()
     g.press(1);
     QTest::mouseClick(&g.main.thumbBase(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     QVERIFY(!g.surface.isMarkerVisible());
+}
+
+// Notes how many decodes run at once; each waits a little for a second one to join it, so
+// that two admitted together are seen together.
+class OverlapDecoder : public CountingDecoder
+{
+public:
+    DecodedImage decodeScaled(const QString& path, const QSize& target) const override
+    {
+        {
+            std::unique_lock<std::mutex> lock(overlapMutex);
+            ++running;
+            most = std::max(most, running);
+            joined.notify_all();
+            joined.wait_for(lock, std::chrono::milliseconds(50), [this] { return running > 1; });
+            --running;
+        }
+        return CountingDecoder::decodeScaled(path, target);
+    }
+    mutable std::mutex overlapMutex;
+    mutable std::condition_variable joined;
+    mutable int running = 0;
+    mutable int most = 0;
+};
+
+void TestThumbs::builderKeepsWithinTheBudget()
+{
+    // Headers alone: the budget reads them, the fake decoder paints the colour in the name.
+    QTemporaryDir dir;
+    const auto pngHeader = [&dir](const QString& name, quint32 width, quint32 height) {
+        QByteArray b("\x89PNG\r\n\x1A\n\0\0\0\x0DIHDR", 16);
+        for (quint32 v : {width, height})
+            for (int shift : {24, 16, 8, 0})
+                b.append(char(v >> shift));
+        b.append("\x08\x06\0\0\0", 5);
+        const QString path = dir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(b) != b.size())
+            qWarning("cannot write %s", qPrintable(path));
+        return path;
+    };
+    QStringList paths;
+    for (int i = 0; i < 6; ++i)
+        paths << pngHeader(QStringLiteral("%1/red").arg(i).replace('/', '-'), 2000, 2000);
+    paths << pngHeader(QStringLiteral("huge-blue"), 20000, 20000);
+
+    OverlapDecoder decoder;
+    ThumbnailBuilder::Options options;
+    options.budget = 20 * DecodeBudget::MiB; // each picture alone needs more
+    const ThumbnailBuilder::Result result =
+        ThumbnailBuilder::run(paths, {}, QSize(6, 6), Qt::white, decoder, options);
+    QCOMPARE(decoder.most, 1);
+    QVERIFY(result.peakInFlight > options.budget);
+    // Over the ceiling: not decoded at all, a blank cell.
+    QCOMPARE(decoder.calls.value(paths.last()), 0);
+    QVERIFY(result.cells.last().isNull());
+    QCOMPARE(result.overCeiling, 1);
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(decoder.calls.value(paths[i]), 1);
+
+    // Within a budget that holds two, they may run together, never more than fit.
+    OverlapDecoder roomy;
+    options.budget = 2 * result.peakInFlight;
+    const ThumbnailBuilder::Result shared =
+        ThumbnailBuilder::run(paths, {}, QSize(6, 6), Qt::white, roomy, options);
+    QVERIFY(shared.peakInFlight <= options.budget);
+    QCOMPARE(shared.cells.size(), 7);
+}
+
+// Holds its first decode of the armed build until the test has seen what it wanted.
+class HoldingDecoder : public QtImageDecoder
+{
+public:
+    DecodedImage decodeScaled(const QString& path, const QSize& target) const override
+    {
+        std::function<void()> first;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            order << path;
+            first = std::exchange(onFirst, {});
+        }
+        if (first)
+            first();
+        return QtImageDecoder::decodeScaled(path, target);
+    }
+    mutable std::mutex mutex;
+    mutable QStringList order;
+    mutable std::function<void()> onFirst;
+};
+
+// Counts paint and key events a widget receives, and those received while a build runs.
+class EventProbe : public QObject
+{
+public:
+    EventProbe(QWidget* widget, const ThumbnailGrid& grid) : m_grid(grid)
+    {
+        widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_grid.isBuilding()) {
+            std::lock_guard<std::mutex> lock(mutex);
+            paintedDuringBuild = true;
+            painted.notify_all();
+        }
+        if (event->type() == QEvent::KeyPress) {
+            ++keys;
+            if (m_grid.isBuilding())
+                ++keysDuringBuild;
+        }
+        return false;
+    }
+    std::mutex mutex;
+    std::condition_variable painted;
+    bool paintedDuringBuild = false;
+    int keys = 0;
+    int keysDuringBuild = 0;
+
+private:
+    const ThumbnailGrid& m_grid;
+};
+
+void TestThumbs::buildAnswersTheDesktopButTakesNoInput()
+{
+    Sandbox box;
+    storeColumns(box, 5);
+    writeTiles(box.folder(), 4);
+    const QString other = box.dir.filePath(QStringLiteral("other"));
+    QDir().mkpath(other);
+    writeTiles(other, 3);
+    TestPlatform test(box.settingsPath());
+    auto holding = std::make_unique<HoldingDecoder>();
+    HoldingDecoder& decoder = *holding;
+    test.platform.decoder = std::move(holding);
+    const auto startup = startVadro(test, box.folder());
+    MainWindow& main = *startup->mainWindow();
+    ThumbnailGrid& grid = main.browser().grid();
+    QTRY_COMPARE(grid.count(), 4);
+
+    QWidget* tree = &main.folderTree();
+    QWidget* list = main.fileList().currentView();
+    EventProbe paints(tree, grid);
+    EventProbe keys(list, grid);
+    bool sawPaint = false;
+    decoder.order.clear();
+    // Made here: an input event made on a pool thread would create its device there.
+    QKeyEvent* key = new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    decoder.onFirst = [&] {
+        // From the pool: a repaint and a key, both posted, and the tree moving elsewhere.
+        QCoreApplication::postEvent(tree, new QEvent(QEvent::UpdateRequest));
+        QCoreApplication::postEvent(list, key);
+        QMetaObject::invokeMethod(
+            &main.folderTree(), [&main, other] { main.folderTree().setSelectedPath(other); },
+            Qt::QueuedConnection);
+        std::unique_lock<std::mutex> lock(paints.mutex);
+        sawPaint = paints.painted.wait_for(lock, std::chrono::seconds(20),
+                                           [&paints] { return paints.paintedDuringBuild; });
+    };
+    main.run(Command::Refresh);
+    QVERIFY(sawPaint);
+    QCOMPARE(keys.keysDuringBuild, 0);
+    // After the build: the key arrives, and the folder the tree moved to is listed once.
+    QTRY_COMPARE(keys.keys, 1);
+    QTRY_COMPARE(grid.count(), 3);
+    QCOMPARE(main.browser().files().path(), other);
+    QCoreApplication::processEvents();
+    const QStringList order = decoder.order;
+    QCOMPARE(order.size(), 7);
+    for (int i = 0; i < 7; ++i)
+        QCOMPARE(order[i].startsWith(other + QLatin1Char('/')), i >= 4);
 }
 
 QTEST_MAIN(TestThumbs)

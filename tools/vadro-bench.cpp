@@ -1,8 +1,12 @@
 // Measures the program's own code on a folder, printing one line each:
 //   vadro-bench list DIR    the folder scan (names, sizes, icons and type names into the list)
 //                           "list files=N seconds=S files_per_s=F peak_rss_mib=M"
-//   vadro-bench thumbs DIR  the thumbnail build of the grid over the listed files and PNGs
-//                           "thumbs files=N seconds=S files_per_s=F peak_rss_mib=M"
+//   vadro-bench thumbs [--no-cache] DIR
+//                           the thumbnail build of the grid over the listed files and PNGs,
+//                           reading and then filling the shared thumbnail cache as the grid
+//                           does ($XDG_CACHE_HOME/thumbnails), or without it
+//                           "thumbs files=N seconds=S files_per_s=F peak_rss_mib=M cached=C
+//                            written=W write_seconds=T budget_peak_mib=B"
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -23,6 +27,8 @@
 #include "platform/ImageDecoder.h"
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbnailBuilder.h"
+#include "thumbs/ThumbnailCache.h"
+#include "thumbs/ThumbnailCacheWriter.h"
 #include "ui/StatusBar.h"
 
 namespace {
@@ -36,19 +42,20 @@ double peakRssMib()
 
 int usage()
 {
-    QTextStream(stderr) << "usage: vadro-bench list|thumbs DIR\n";
+    QTextStream(stderr) << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR\n";
     return 2;
 }
 
-void report(const char* what, int files, double seconds)
+void report(const char* what, int files, double seconds, const QString& extra = {})
 {
     QTextStream(stdout) << what << " files=" << files
                         << " seconds=" << QString::number(seconds, 'f', 4) << " files_per_s="
                         << QString::number(seconds > 0 ? files / seconds : 0, 'f', 0)
-                        << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << "\n";
+                        << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << extra
+                        << "\n";
 }
 
-int benchThumbs(const QString& folder)
+int benchThumbs(const QString& folder, bool useCache)
 {
     FileList files;
     files.setPattern(TypeFilter().filePattern() + QStringLiteral(";*.png"));
@@ -57,13 +64,33 @@ int benchThumbs(const QString& folder)
     QtImageDecoder decoder;
     const QSize cell(Twips::toPixels(ThumbGridGeometry::Thumb),
                      Twips::toPixels(ThumbGridGeometry::Thumb));
+    ThumbnailCache cache(ThumbnailCache::defaultRoot());
+    ThumbnailCacheWriter writer(cache);
+    ThumbnailBuilder::Options options;
+    options.cache = useCache ? &cache : nullptr;
+    options.flavour = ThumbnailBuilder::flavourFor(cell);
 
     QElapsedTimer clock;
     clock.start();
-    const QVector<QImage> thumbs =
-        ThumbnailBuilder::build(files.paths(), files.sizes(), cell, Qt::white, decoder, {});
+    ThumbnailBuilder::Result result =
+        ThumbnailBuilder::run(files.paths(), files.sizes(), cell, Qt::white, decoder, options);
     const double seconds = clock.nsecsElapsed() / 1e9;
-    report("thumbs", thumbs.size(), seconds);
+    const int toWrite = result.toWrite.size();
+    // As the grid does: written after the build, on the writer's thread.
+    clock.restart();
+    writer.add(std::move(result.toWrite));
+    writer.waitForIdle();
+    const double writeSeconds = clock.nsecsElapsed() / 1e9;
+    const QVector<QImage>& thumbs = result.cells;
+    report("thumbs", thumbs.size(), seconds,
+           QStringLiteral(" cached=%1 written=%2 write_seconds=%3 budget_peak_mib=%4")
+               .arg(result.fromCache)
+               .arg(writer.written())
+               .arg(writeSeconds, 0, 'f', 4)
+               .arg(result.peakInFlight / double(DecodeBudget::MiB), 0, 'f', 1));
+    if (writer.written() != toWrite)
+        QTextStream(stderr) << "vadro-bench: " << toWrite - writer.written() << " of " << toWrite
+                            << " cache entries were not written\n";
     // Files that did not decode still count as done (a blank cell); say how many.
     const auto blank =
         std::count_if(thumbs.begin(), thumbs.end(), [](const QImage& t) { return t.isNull(); });
@@ -114,11 +141,12 @@ int main(int argc, char* argv[])
     loadVadroResources();
     MimeFileTypeInfo::chooseIconTheme();
     const QStringList args = app.arguments();
-    if (args.size() != 3)
-        return usage();
-    if (args[1] == QLatin1String("list"))
+    if (args.size() == 3 && args[1] == QLatin1String("list"))
         return benchList(args[2]);
-    if (args[1] == QLatin1String("thumbs"))
-        return benchThumbs(args[2]);
+    if (args.size() == 3 && args[1] == QLatin1String("thumbs"))
+        return benchThumbs(args[2], true);
+    if (args.size() == 4 && args[1] == QLatin1String("thumbs") &&
+        args[2] == QLatin1String("--no-cache"))
+        return benchThumbs(args[3], false);
     return usage();
 }

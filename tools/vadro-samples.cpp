@@ -410,16 +410,81 @@ int writeCorpus(const QString& outDir)
     return failed;
 }
 
+// --- large photographs -------------------------------------------------------------------------
+// Wallpaper-sized photographs, to measure the thumbnail build's memory and the shared cache:
+// JPEG baseline and progressive at each size, PNG at each size, and PPM copies that tools/bench
+// encodes with 4:4:4 chroma, which Qt's writer does not offer.
+
+int writePhotos(const QString& outDir)
+{
+    const QSize sizes[] = {{5120, 2880}, {3840, 2160}, {2560, 1440}, {1920, 1080}};
+    std::atomic<int> next{0}, failed{0};
+    std::mutex report;
+    constexpr int PerSize = 5;
+    const int jobs = int(std::size(sizes)) * PerSize;
+    auto work = [&] {
+        for (int index; (index = next++) < jobs;) {
+            const QSize size = sizes[index / PerSize];
+            const int kind = index % PerSize;
+            const int seed = index / PerSize * 2 + (kind == 1 || kind == 3 ? 1 : 0);
+            const QImage image =
+                photo(size, 0xF070u + quint32(seed)).convertToFormat(QImage::Format_RGB888);
+            const QString stem = QStringLiteral("%1/wall-%2x%3-%4")
+                                     .arg(outDir)
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .arg(seed);
+            QString path;
+            QImageWriter writer;
+            switch (kind) {
+            case 0: // baseline and progressive 4:2:0
+            case 1:
+                path = stem + (kind == 1 ? QStringLiteral("-progressive.jpg")
+                                         : QStringLiteral("-baseline.jpg"));
+                writer.setFormat("jpg");
+                writer.setQuality(90);
+                writer.setProgressiveScanWrite(kind == 1);
+                writer.setOptimizedWrite(true);
+                break;
+            case 2:
+            case 3: // for 4:4:4, encoded by tools/bench
+                path = stem + QStringLiteral(".ppm");
+                writer.setFormat("ppm");
+                break;
+            case 4:
+                path = stem + QStringLiteral(".png");
+                writer.setFormat("png");
+                break;
+            default:
+                continue;
+            }
+            writer.setFileName(path);
+            if (!writer.write(image)) {
+                const std::lock_guard<std::mutex> lock(report);
+                std::fprintf(stderr, "vadro-samples: cannot write %s: %s\n", qPrintable(path),
+                             qPrintable(writer.errorString()));
+                ++failed;
+            }
+        }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+    return failed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const bool corpus = argc == 3 && std::strcmp(argv[1], "--corpus") == 0;
-    if (argc != 2 && !corpus) {
+    const bool photos = argc == 3 && std::strcmp(argv[1], "--photos") == 0;
+    if (argc != 2 && !corpus && !photos) {
         std::fprintf(stderr,
                      "usage: vadro-samples OUTDIR           seamless sample tiles\n"
-                     "       vadro-samples --corpus OUTDIR  the %d-file benchmark corpus\n",
+                     "       vadro-samples --corpus OUTDIR  the %d-file benchmark corpus\n"
+                     "       vadro-samples --photos OUTDIR  large photographs, JPEG, PNG, PPM\n",
                      CorpusFiles);
         return 2;
     }
@@ -433,6 +498,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "vadro-samples: this Qt cannot write %s images\n", format);
             return 1;
         }
+    if (photos)
+        return writePhotos(outDir) > 0 ? 1 : 0;
     if (corpus) {
         if (writeCorpus(outDir) > 0)
             return 1;

@@ -7,6 +7,7 @@
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/IconCache.h"
+#include "listing/ListingGate.h"
 #include "listing/UnlistedTypesHint.h"
 #include "ui/FileText.h"
 #include "ui/HoverHint.h"
@@ -28,7 +29,7 @@ QString countText(int count)
 Listing::Listing(FileList& files, FileListModel& model, IconCache& icons, QLabel& countLabel,
                  StatusBar& status, Hooks hooks, QObject* parent)
     : QObject(parent), m_files(files), m_model(model), m_icons(icons), m_count(countLabel),
-      m_status(status), m_hooks(std::move(hooks))
+      m_status(status), m_hooks(std::move(hooks)), m_gate(new ListingGate(this))
 {
     m_model.setIconCache(&m_icons);
 }
@@ -81,6 +82,9 @@ void Listing::showUnlistedHint()
 
 void Listing::refresh()
 {
+    if (m_gate->deferred([this] { refresh(); }))
+        return;
+    const ListingGate::Hold listing(*m_gate);
     WaitCursor wait;
     clearList();
     m_hooks.showThumbSurface(false);
@@ -103,6 +107,9 @@ void Listing::refresh()
 
 void Listing::treeChanged()
 {
+    if (m_gate->deferred([this] { treeChanged(); }))
+        return;
+    const ListingGate::Hold listing(*m_gate);
     const QString folder = m_hooks.treeFolder();
     if (m_files.path() == folder)
         return;
@@ -125,6 +132,9 @@ void Listing::treeChanged()
 
 void Listing::browsed(const QString& folder, const QString& pattern)
 {
+    if (m_gate->deferred([this, folder, pattern] { browsed(folder, pattern); }))
+        return;
+    const ListingGate::Hold listing(*m_gate);
     if (folder.isEmpty() || folder == m_files.path())
         return;
     m_hooks.closeTiledView();

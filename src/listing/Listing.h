@@ -8,6 +8,7 @@
 class FileList;
 class FileListModel;
 class IconCache;
+class ListingGate;
 class QLabel;
 class StatusBar;
 
@@ -66,4 +67,5 @@ private:
     QLabel& m_count;
     StatusBar& m_status;
     Hooks m_hooks;
+    ListingGate* m_gate;
 };

@@ -1,5 +1,7 @@
 #include "thumbs/ThumbnailBuilder.h"
 
+#include <QFile>
+#include <QHash>
 #include <QPainter>
 #include <QThread>
 #include <QThreadPool>
@@ -7,10 +9,48 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 #include "platform/ImageDecoder.h"
+#include "platform/SafeFile.h"
+
+namespace {
+
+using Flavour = ThumbnailCache::Flavour;
+
+// What one file needs after its header and the cache have been looked at.
+struct Job
+{
+    ThumbnailCache::Source source; // valid when the cache takes part for this file
+    DecodeBudget::Estimate estimate;
+    bool done = false;
+};
+
+DecodeBudget::Estimate estimateFile(const QString& path, const QSize& target)
+{
+    const std::unique_ptr<QFile> file = SafeFile::openForReading(path);
+    if (!file)
+        return {};
+    return DecodeBudget::estimate(*file, file->size(), target);
+}
+
+// Covers the cell and, when the picture is cached, the cache's thumbnail as well.
+QSize decodeTarget(const Job& job, const QSize& cell, Flavour flavour)
+{
+    if (!job.source.isValid())
+        return cell;
+    const QSize natural = job.estimate.size;
+    if (natural.isEmpty()) {
+        const int side = ThumbnailCache::side(flavour);
+        return QSize(side, side).expandedTo(cell);
+    }
+    return ThumbnailCache::thumbnailSize(natural, flavour)
+        .expandedTo(QtImageDecoder::coveringSize(natural, cell));
+}
+
+} // namespace
 
 namespace {
 
@@ -32,7 +72,12 @@ QImage stretched(const QImage& image, const QSize& size)
 QImage ThumbnailBuilder::makeThumbnail(const QString& path, const QSize& pixelSize,
                                        const QColor& background, const ImageDecoder& decoder)
 {
-    const DecodedImage decoded = decoder.decodeScaled(path, pixelSize);
+    return stretch(decoder.decodeScaled(path, pixelSize), pixelSize, background);
+}
+
+QImage ThumbnailBuilder::stretch(const DecodedImage& decoded, const QSize& pixelSize,
+                                 const QColor& background)
+{
     if (!decoded.ok())
         return {};
     // Each picture starts from a cleared background, so transparent pixels show the
@@ -44,15 +89,47 @@ QImage ThumbnailBuilder::makeThumbnail(const QString& path, const QSize& pixelSi
     return thumb;
 }
 
+ThumbnailCache::Flavour ThumbnailBuilder::flavourFor(const QSize& pixelSize)
+{
+    const int need = std::max(pixelSize.width(), pixelSize.height());
+    return need * 2 <= ThumbnailCache::NormalSide ? Flavour::Normal : Flavour::Large;
+}
+
 QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QVector<qint64>& sizes,
                                         const QSize& pixelSize, const QColor& background,
                                         const ImageDecoder& decoder,
                                         const std::function<void(int done)>& progress)
 {
+    Options options;
+    options.progress = progress;
+    return run(paths, sizes, pixelSize, background, decoder, options).cells;
+}
+
+ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
+                                               const QVector<qint64>& sizes, const QSize& pixelSize,
+                                               const QColor& background,
+                                               const ImageDecoder& decoder, const Options& options)
+{
     const int count = paths.size();
-    QVector<QImage> thumbs(count);
+    Result result;
+    result.cells.resize(count);
     if (count == 0)
-        return thumbs;
+        return result;
+
+    const ThumbnailCache* cache = options.cache;
+    const Flavour flavour = options.flavour;
+    // The cache's own folders are never cached; asked once a folder, not once a file.
+    QHash<QString, bool> cachedFolder;
+    std::vector<char> useCache(count, 0);
+    if (cache) {
+        for (int i = 0; i < count; ++i) {
+            const QString folder = paths[i].left(std::max(0, int(paths[i].lastIndexOf('/'))));
+            auto it = cachedFolder.find(folder);
+            if (it == cachedFolder.end())
+                it = cachedFolder.insert(folder, !cache->holdsFolder(folder));
+            useCache[i] = it.value();
+        }
+    }
 
     // Largest files first: the long decodes start early and no core idles at the end.
     std::vector<int> order(count);
@@ -62,46 +139,157 @@ QVector<QImage> ThumbnailBuilder::build(const QStringList& paths, const QVector<
         std::stable_sort(order.begin(), order.end(),
                          [&sizes](int a, int b) { return sizes[a] > sizes[b]; });
 
-    std::atomic<int> next{0};
+    std::vector<Job> jobs(count);
+    const int side = ThumbnailCache::side(flavour);
+    const QSize estimateTarget = cache ? QSize(side, side).expandedTo(pixelSize) : pixelSize;
+
     std::mutex mutex;
-    std::condition_variable finished;
+    std::condition_variable changed;
+    DecodeBudget budget(options.budget);
+    std::vector<qint64> costs; // the decodes, largest estimate first; -1 once started
+    std::vector<int> decodes;  // the file of each cost
+    std::size_t firstPending = 0;
+    std::atomic<int> nextLook{0};
+    int looking = std::max(1, std::min(QThread::idealThreadCount(), count));
+    const int workers = looking;
+    int workersLeft = workers;
     int done = 0;
-    int workersLeft = std::max(1, std::min(QThread::idealThreadCount(), count));
-    const int workers = workersLeft;
+
+    // First every file's header and cache entry, in parallel; the last worker to finish
+    // orders the decodes by their estimates, then all of them decode within the budget.
+    const auto look = [&](int i) {
+        Job& job = jobs[i];
+        job.estimate = estimateFile(paths[i], estimateTarget);
+        if (useCache[i]) {
+            const ThumbnailCache::Source source = ThumbnailCache::source(paths[i]);
+            const bool small = !job.estimate.size.isEmpty() &&
+                               ThumbnailCache::thumbnailSize(job.estimate.size, flavour).isEmpty();
+            if (source.isValid() && !small) {
+                job.source = source;
+                DecodedImage cached;
+                cached.image = cache->read(source, flavour, decoder);
+                if (!cached.image.isNull()) {
+                    QImage cell = stretch(cached, pixelSize, background);
+                    std::lock_guard<std::mutex> lock(mutex);
+                    result.cells[i] = std::move(cell);
+                    ++result.fromCache;
+                    job.done = true;
+                } else if (cache->hasFailed(source, decoder)) {
+                    job.done = true;
+                }
+            }
+        }
+        if (!job.done && job.estimate.bytes > options.ceiling) {
+            job.done = true;
+            std::lock_guard<std::mutex> lock(mutex);
+            ++result.overCeiling;
+        }
+        if (job.done) {
+            std::lock_guard<std::mutex> lock(mutex);
+            ++done;
+            changed.notify_all();
+        }
+    };
+
+    const auto orderDecodes = [&] {
+        for (int i : order)
+            if (!jobs[i].done)
+                decodes.push_back(i);
+        std::stable_sort(decodes.begin(), decodes.end(), [&jobs](int a, int b) {
+            return jobs[a].estimate.bytes > jobs[b].estimate.bytes;
+        });
+        costs.reserve(decodes.size());
+        for (int i : decodes)
+            costs.push_back(jobs[i].estimate.bytes);
+    };
+
+    const auto decode = [&](int i) {
+        const Job& job = jobs[i];
+        const DecodedImage decoded =
+            decoder.decodeScaled(paths[i], decodeTarget(job, pixelSize, flavour));
+        QImage cell = stretch(decoded, pixelSize, background);
+        ThumbnailCache::Entry entry;
+        bool write = false;
+        if (job.source.isValid()) {
+            entry.source = job.source;
+            entry.flavour = flavour;
+            if (decoded.ok()) {
+                const QSize box = ThumbnailCache::thumbnailSize(decoded.naturalSize, flavour);
+                if (!box.isEmpty()) {
+                    entry.natural = decoded.naturalSize;
+                    entry.image =
+                        decoded.image.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                    write = true;
+                }
+            } else {
+                // Only a file that is no picture, or one too large, fails again next time; one
+                // that could not be read may be readable then.
+                write = decoded.failure != DecodedImage::Failure::Unreadable;
+            }
+        }
+        std::lock_guard<std::mutex> lock(mutex);
+        result.cells[i] = std::move(cell);
+        if (write)
+            result.toWrite.append(std::move(entry));
+    };
+
+    const auto work = [&] {
+        for (int k = nextLook++; k < count; k = nextLook++)
+            look(order[k]);
+        std::unique_lock<std::mutex> lock(mutex);
+        if (--looking == 0) {
+            orderDecodes();
+            changed.notify_all();
+        }
+        changed.wait(lock, [&] { return looking == 0; });
+        for (;;) {
+            while (firstPending < costs.size() && costs[firstPending] < 0)
+                ++firstPending;
+            if (firstPending == costs.size())
+                break;
+            const int pick = budget.pick(costs, firstPending);
+            if (pick < 0) {
+                changed.wait(lock);
+                continue;
+            }
+            const qint64 cost = costs[std::size_t(pick)];
+            costs[std::size_t(pick)] = -1;
+            budget.started(cost);
+            result.peakInFlight = std::max(result.peakInFlight, budget.inFlight());
+            lock.unlock();
+            decode(decodes[std::size_t(pick)]);
+            lock.lock();
+            budget.finished(cost);
+            ++done;
+            changed.notify_all();
+        }
+        --workersLeft;
+        changed.notify_all();
+    };
 
     // A pool of our own, so that nothing else queued on the global pool delays the build.
     QThreadPool pool;
     pool.setMaxThreadCount(workers);
-    for (int w = 0; w < workers; ++w) {
-        pool.start([&] {
-            for (int k = next++; k < count; k = next++) {
-                const int i = order[k];
-                QImage thumb = makeThumbnail(paths[i], pixelSize, background, decoder);
-                std::lock_guard<std::mutex> lock(mutex);
-                thumbs[i] = std::move(thumb);
-                ++done;
-                finished.notify_one();
-            }
-            std::lock_guard<std::mutex> lock(mutex);
-            --workersLeft;
-            finished.notify_one();
-        });
-    }
+    for (int w = 0; w < workers; ++w)
+        pool.start(work);
 
     int reported = -1;
     std::unique_lock<std::mutex> lock(mutex);
     while (workersLeft > 0) {
-        finished.wait_for(lock, std::chrono::milliseconds(30));
-        if (done != reported && progress) {
-            reported = done;
-            lock.unlock();
-            progress(reported);
-            lock.lock();
+        changed.wait_for(lock, std::chrono::milliseconds(30));
+        const int now = done;
+        lock.unlock();
+        if (now != reported && options.progress) {
+            reported = now;
+            options.progress(reported);
         }
+        if (options.waiting)
+            options.waiting();
+        lock.lock();
     }
     lock.unlock();
     pool.waitForDone();
-    if (progress && reported != count)
-        progress(count);
-    return thumbs;
+    if (options.progress && reported != count)
+        options.progress(count);
+    return result;
 }

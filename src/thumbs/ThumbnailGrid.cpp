@@ -7,10 +7,13 @@
 #include "layout/Twips.h"
 #include "listing/FileList.h"
 #include "platform/MessageBoxes.h"
+#include "thumbs/ResponsiveWait.h"
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbNavigation.h"
 #include "thumbs/ThumbnailBase.h"
 #include "thumbs/ThumbnailBuilder.h"
+#include "thumbs/ThumbnailCache.h"
+#include "thumbs/ThumbnailCacheWriter.h"
 #include "thumbs/ThumbnailSurface.h"
 
 const QString ThumbnailGrid::CapacityText =
@@ -22,6 +25,29 @@ ThumbnailGrid::ThumbnailGrid(ThumbnailBase& base, QLabel& countLabel, QProgressB
     : QObject(&base), m_base(base), m_count(countLabel), m_progress(progress), m_decoder(decoder),
       m_messages(messages), m_dialogParent(dialogParent)
 {
+}
+
+ThumbnailGrid::~ThumbnailGrid()
+{
+    // The writer refers to the cache: it goes first.
+    m_writer.reset();
+}
+
+ThumbnailCache& ThumbnailGrid::cache()
+{
+    const QString root = ThumbnailCache::defaultRoot();
+    if (!m_cache || m_cache->root() != root) {
+        m_writer.reset();
+        m_cache = std::make_unique<ThumbnailCache>(root);
+        m_writer = std::make_unique<ThumbnailCacheWriter>(*m_cache);
+    }
+    return *m_cache;
+}
+
+void ThumbnailGrid::waitForCacheWrites()
+{
+    if (m_writer)
+        m_writer->waitForIdle();
 }
 
 ThumbnailSurface& ThumbnailGrid::surface() const
@@ -82,17 +108,30 @@ void ThumbnailGrid::build(const FileList& files)
     m_index.clear();
     for (int i = 0; i < m_names.size(); ++i)
         m_index.insert(m_names[i], i);
+    // The previous folder's pictures are not shown while this one's are made.
+    surface().clear();
     // Drawn at the screen's pixel ratio, so the small pictures stay sharp on high-dpi screens.
     const qreal ratio = surface().devicePixelRatioF();
     const int side = Twips::toPixels(ThumbGridGeometry::Thumb);
     const QSize pixels(qRound(side * ratio), qRound(side * ratio));
-    QVector<QImage> thumbs = ThumbnailBuilder::build(
-        files.paths(), files.sizes(), pixels, surface().palette().color(QPalette::Window),
-        m_decoder, [this](int done) {
-            // Painted at once: the build takes no input, so there is no event loop to wait for.
-            m_progress.setValue(std::min(done, m_progress.maximum()));
-            m_progress.repaint();
-        });
+
+    ThumbnailBuilder::Options options;
+    options.cache = &cache();
+    options.flavour = ThumbnailBuilder::flavourFor(pixels);
+    options.progress = [this](int done) {
+        m_progress.setValue(std::min(done, m_progress.maximum()));
+    };
+    // A long build keeps answering the desktop, which would otherwise offer to end the
+    // program; the input it holds back arrives once the build is done.
+    ResponsiveWait wait;
+    options.waiting = [&wait] { wait.serve(); };
+    m_building = true;
+    ThumbnailBuilder::Result result =
+        ThumbnailBuilder::run(files.paths(), files.sizes(), pixels,
+                              surface().palette().color(QPalette::Window), m_decoder, options);
+    m_building = false;
+    m_writer->add(std::move(result.toWrite));
+    QVector<QImage> thumbs = std::move(result.cells);
     for (QImage& thumb : thumbs)
         thumb.setDevicePixelRatio(ratio);
     surface().setThumbnails(std::move(thumbs), columns);

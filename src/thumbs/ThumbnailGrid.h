@@ -4,6 +4,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <memory>
+
 class FileList;
 class ImageDecoder;
 class MessageBoxes;
@@ -11,11 +13,15 @@ class QLabel;
 class QProgressBar;
 class QWidget;
 class ThumbnailBase;
+class ThumbnailCache;
+class ThumbnailCacheWriter;
 class ThumbnailSurface;
 
 // The grid of thumbnails: built after every listing from the file list's order, with its
 // columns and scroll range fixed by the pane at build time, a progress bar while it works
-// and a message when the folder holds more than 245 rows.
+// and a message when the folder holds more than 245 rows. Thumbnails come from the desktop's
+// shared cache where it has them, and new ones go into it after the build. While a build runs
+// the windows repaint and answer the desktop, but take no input.
 class ThumbnailGrid : public QObject
 {
     Q_OBJECT
@@ -24,6 +30,7 @@ public:
 
     ThumbnailGrid(ThumbnailBase& base, QLabel& countLabel, QProgressBar& progress,
                   const ImageDecoder& decoder, MessageBoxes& messages, QWidget* dialogParent);
+    ~ThumbnailGrid() override;
 
     void build(const FileList& files);
     // The grid of a folder without images.
@@ -39,7 +46,14 @@ public:
     void pageDown();
     void pageUp();
 
+    bool isBuilding() const { return m_building; }
+    // Blocks until the thumbnails of the builds so far are in the cache.
+    void waitForCacheWrites();
+
 private:
+    // The cache where $XDG_CACHE_HOME now points, with its writer.
+    ThumbnailCache& cache();
+
     ThumbnailBase& m_base;
     QLabel& m_count;
     QProgressBar& m_progress;
@@ -49,4 +63,7 @@ private:
     QStringList m_names;
     QHash<QString, qint64> m_index;
     int m_lastColumn = 0;
+    bool m_building = false;
+    std::unique_ptr<ThumbnailCache> m_cache;
+    std::unique_ptr<ThumbnailCacheWriter> m_writer;
 };

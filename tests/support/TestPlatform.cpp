@@ -2,7 +2,9 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/MainWindow.h"
@@ -51,6 +53,9 @@ QAction* FakePopupMenus::exec(QMenu* menu, const QPoint& globalPosition)
 
 TestPlatform::TestPlatform(const QString& settingsPath)
 {
+    // Thumbnails go to a cache of the test run's own, never the user's.
+    static QTemporaryDir cacheHome;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cacheHome.path()));
     loadVadroResources();
     platform.settings = std::make_unique<IniSettingsStore>(settingsPath);
     auto m = std::make_unique<FakeMessageBoxes>();
