@@ -120,6 +120,9 @@ void TestWiring::toolboxOpensFromEveryRoadAndLaysTheSample()
     QTest::keyClick(&tiled, Qt::Key_F2);
     QVERIFY(toolbox.isVisible());
     QTRY_VERIFY(tiled.sampleBox()->isOnScreen());
+    // The tiles stay in view; the keyboard goes to the toolbox, ready for the sample text.
+    QTRY_COMPARE(QApplication::activeWindow(), &toolbox);
+    QVERIFY(tiled.isVisible());
     QCOMPARE(tiled.sampleBox()->text(), QStringLiteral("Over the tiles"));
     QCOMPARE(tiled.sampleBox()->sampleFont().family(), QStringLiteral("DejaVu Sans"));
     QCOMPARE(tiled.sampleBox()->colour(), QColor(255, 0, 0));
