@@ -9,6 +9,7 @@
 #include "Harness.h"
 #include "TestPlatform.h"
 #include "app/Browser.h"
+#include "app/MainWindow.h"
 #include "app/OptionsDialog.h"
 #include "app/Settings.h"
 #include "app/TitleStrip.h"
@@ -224,7 +225,7 @@ void TestOptions::placesThePartsControls()
     QVERIFY(!f.dialog.findChild<QLabel*>(QStringLiteral("lblMoreTypes"))->text().isEmpty());
 }
 
-// The dialog wired to the running program as the main window wires it.
+// The dialog as the running program opens it: F3, the menu and the toolbar.
 void TestOptions::okListsTheFolderAgain()
 {
     Sandbox box;
@@ -241,17 +242,27 @@ void TestOptions::okListsTheFolderAgain()
         main.fileList().currentView()->visualRect(main.fileList().model()->index(0, 0)).center());
     QTRY_VERIFY(main.browser().current().isSet());
 
-    Settings settings(*run.test.platform.settings);
-    OptionsDialog dialog(settings, main.typeFilter(), *run.test.messages, &main);
-    connect(&dialog, &OptionsDialog::typesApplied, &main, [&main] {
-        main.browser().listing().typesChanged(main.typeFilter().filePattern(), [&main] {
-            main.titleStrip().typesLabel()->setText(main.typeFilter().typesCaption());
-        });
-    });
-    dialog.showModeless();
-    dialog.findChild<QCheckBox*>(QStringLiteral("Check4"))->click();
-    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdApply")), Qt::LeftButton);
+    // F3 opens it without blocking the main window.
+    main.activateWindow();
+    QTest::keyClick(&main, Qt::Key_F3);
+    auto* dialog = main.findChild<OptionsDialog*>(QStringLiteral("Options"));
+    QVERIFY(dialog);
+    QVERIFY(dialog->isVisible());
+    QVERIFY(!QApplication::activeModalWidget());
+    auto check = [dialog](int i) {
+        return dialog->findChild<QCheckBox*>(QStringLiteral("Check%1").arg(i));
+    };
+    auto ok = [dialog] {
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("cmdApply")),
+                          Qt::LeftButton);
+    };
+    // Asked for modally while it is open: the same dialog, still not blocking.
+    run.action("mnuToolsOptions")->trigger();
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(main.findChildren<OptionsDialog*>().size(), 1);
 
+    check(4)->click();
+    ok();
     QCOMPARE(count.text(), QStringLiteral("Images : 2"));
     QCOMPARE(main.browser().grid().count(), qint64(2));
     QVERIFY(!main.browser().current().isSet());
@@ -259,16 +270,40 @@ void TestOptions::okListsTheFolderAgain()
     QCOMPARE(main.titleStrip().typesLabel()->text(),
              QStringLiteral("Searching for *.bmp *.gif *.jpeg *.png  files."));
     QCOMPARE(box.stored(QStringLiteral("Png"), QStringLiteral("Type")), QStringLiteral("*.png;"));
+    // The browse dialog's title follows the new types too.
+    run.test.chooser->answer.reset();
+    run.action("mnuFileOpen")->trigger();
+    QCOMPARE(run.test.chooser->titles.last(), main.titleStrip().typesLabel()->text());
 
-    // Only icons, and the folder holds none.
-    dialog.showModeless();
-    for (int i = 0; i < TypeFilter::Count; ++i)
-        dialog.findChild<QCheckBox*>(QStringLiteral("Check%1").arg(i))->setChecked(i == 3);
-    QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("cmdApply")), Qt::LeftButton);
+    // From the toolbar it waits; only icons, and the folder holds none.
+    bool wasModal = false;
+    QTimer::singleShot(0, dialog, [&] {
+        wasModal = QApplication::activeModalWidget() == dialog;
+        for (int i = 0; i < TypeFilter::Count; ++i)
+            check(i)->setChecked(i == 3);
+        ok();
+    });
+    run.action("tbOptions")->trigger();
+    QVERIFY(wasModal);
+    QVERIFY(!dialog->isVisible());
     QCOMPARE(count.text(), QStringLiteral("Images :"));
     QCOMPARE(main.browser().grid().count(), qint64(0));
     QCOMPARE(run.line(), Listing::NoImagesText);
     QCOMPARE(main.fileList().model()->rowCount(), 0);
+
+    // Closing the program keeps what OK stored: all eight keys, none overwritten.
+    run.close();
+    const QStringList expected{QStringLiteral("&;"),     QStringLiteral("&;"), QStringLiteral("&;"),
+                               QStringLiteral("*.ico;"), QStringLiteral("&;"), QStringLiteral("&;"),
+                               QStringLiteral("&;"),     QStringLiteral("&;")};
+    QStringList stored;
+    for (const char* key : {"Bitmap", "Jpg", "Gif", "Ico", "Png", "Webp", "Tiff", "Svg"})
+        stored.append(box.stored(QString::fromLatin1(key), QStringLiteral("Type")));
+    QCOMPARE(stored, expected);
+    // And the next start lists with them.
+    Run again(box);
+    QTRY_COMPARE(again.main().titleStrip().typesLabel()->text(),
+                 QStringLiteral("Searching for *.ico  files."));
 }
 
 QTEST_MAIN(TestOptions)

@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 
 #include "TestPlatform.h"
-#include "app/Settings.h"
-#include "platform/IniSettingsStore.h"
 #include "platform/PrinterPrintService.h"
 #include "preview/SampleTextBox.h"
 #include "toolbox/SampleSettings.h"
@@ -136,9 +134,6 @@ void TestPrint::printThroughTheSystem()
 {
     if (qEnvironmentVariableIsEmpty("VADRO_PRINT_SYSTEM"))
         QSKIP("prints on the real default printer; run through tools/print-cups");
-    QTemporaryDir dir;
-    IniSettingsStore store(dir.filePath(QStringLiteral("Vadro.conf")));
-    Settings settings(store);
     SampleSettings sample;
     FakeFontCatalog fonts;
     FakeMessageBoxes messages;
@@ -147,7 +142,7 @@ void TestPrint::printThroughTheSystem()
     tiles.resize(720, 1000);
     tiles.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tiles));
-    Toolbox toolbox(sample, fonts, printer, messages, settings, nullptr);
+    Toolbox toolbox(sample, fonts, printer, messages, nullptr);
     toolbox.setTiledView(&tiles);
     toolbox.open();
     QTRY_VERIFY(tiles.box()->isOnScreen());

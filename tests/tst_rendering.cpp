@@ -12,6 +12,7 @@
 #include "preview/TiledView.h"
 #include "preview/TiledViewRect.h"
 #include "thumbs/ThumbnailSurface.h"
+#include "toolbox/SampleSettings.h"
 
 namespace {
 
@@ -90,7 +91,8 @@ void TestRendering::tiledViewPaintsItsBackgroundAndFollowsThePicture()
     QtImageDecoder decoder;
     CurrentImage image(decoder);
     TiledViewRect rect;
-    TiledView tiled(image, rect, nullptr);
+    SampleSettings sample;
+    TiledView tiled(image, rect, sample, nullptr);
     const QColor background = tiled.palette().color(QPalette::Window);
     QVERIFY(background != QColor(Qt::red) && background != QColor(Qt::black));
 
@@ -121,7 +123,8 @@ void TestRendering::tiledViewKeepsItsMinimumAndRecordsWithoutAFrame()
     QtImageDecoder decoder;
     CurrentImage image(decoder);
     TiledViewRect rect{1500, 1200, 3000, 4500};
-    TiledView tiled(image, rect, nullptr);
+    SampleSettings sample;
+    TiledView tiled(image, rect, sample, nullptr);
     tiled.open();
     QVERIFY(QTest::qWaitForWindowExposed(&tiled));
     QTRY_COMPARE(tiled.frameGeometry().size(), QSize(200, 300));

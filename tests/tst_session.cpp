@@ -102,10 +102,13 @@ void TestSession::savesTheWholeSessionInOneWrite()
     Settings settings(store);
     Session session(settings);
     SessionState state = session.load();
+    QCOMPARE(state.toolbox, std::optional<QPointF>(QPointF(1000, 1000)));
     state.folder = QStringLiteral("/pictures");
+    state.toolbox.reset(); // a toolbox never opened leaves its stored place alone
     session.save(state);
     QCOMPARE(store.saves, 1);
     QCOMPARE(store.values.size(), 16); // four of geometry, folder, style, four panes, six twips
+    QVERIFY(!store.values.contains(QStringLiteral("Settings/TlsLeft")));
     QCOMPARE(store.values.value(QStringLiteral("Settings/Folder")), QStringLiteral("/pictures"));
     QCOMPARE(store.values.value(QStringLiteral("Settings/Tbaron")), QStringLiteral("True"));
     QCOMPARE(store.values.value(QStringLiteral("Settings/PrvWidth")), QStringLiteral("6500"));
@@ -118,6 +121,13 @@ void TestSession::savesTheWholeSessionInOneWrite()
     // Setters outside a session save write through as before.
     settings.setTlsLeft(1234.5f);
     QCOMPARE(store.saves, 3);
+
+    // An opened toolbox's place goes into the same one write.
+    state.toolbox = QPointF(450, 675.5);
+    session.save(state);
+    QCOMPARE(store.saves, 4);
+    QCOMPARE(store.values.value(QStringLiteral("Settings/TlsLeft")), QStringLiteral("450"));
+    QCOMPARE(store.values.value(QStringLiteral("Settings/TlsTop")), QStringLiteral("675.5"));
 }
 
 void TestSession::viewStateRoundTrip()
@@ -169,7 +179,7 @@ void TestSession::minimisedWindowKeepsItsStoredRectangle()
     QCOMPARE(store.saves, 1);
     QCOMPARE(store.values.value(QStringLiteral("Settings/MainLeft")), QStringLiteral("77"));
     QVERIFY(!store.values.contains(QStringLiteral("Settings/MainWidth")));
-    QCOMPARE(store.values.size(), 13); // the 12 other keys and the one that was there
+    QCOMPARE(store.values.size(), 15); // the 14 other keys and the one that was there
 }
 
 void TestSession::closingTheProgramSavesOnce()

@@ -187,8 +187,9 @@ void TestThumbs::gridFollowsTheLayoutAndTheFiles()
     g.show();
     QVERIFY(g.main.thumbBase().isVisible());
     QCOMPARE(QApplication::focusWidget(), &g.surface);
-    // Sharp on the screen: each small picture has the screen's pixel ratio.
-    QCOMPARE(g.surface.thumbnail(0).devicePixelRatio(), g.surface.devicePixelRatioF());
+    // An 8 x 8 tile fills its 900-twip cell picture: 60 pixels at 15 twips a pixel.
+    QCOMPARE(g.surface.thumbnail(0).size() / g.surface.thumbnail(0).devicePixelRatio(),
+             QSize(60, 60));
 }
 
 void TestThumbs::capacityMessage()
@@ -379,13 +380,14 @@ void TestThumbs::emptySpaceAndPopups()
     g.show();
     FakePopupMenus& popups = *run.test.popups;
 
-    g.press(1, Qt::RightButton); // nothing selected: no menu
-    QVERIFY(popups.opened.isEmpty());
+    // A right press selects the pressed picture as a left press does, then offers its menu.
     g.press(0);
     g.press(2, Qt::RightButton);
-    QCOMPARE(popups.opened.last(), QStringLiteral("mnuWall"));
-    QCOMPARE(g.surface.marker(), 0); // the marker and the preview stay
-    QCOMPARE(g.browser.current().file(), QStringLiteral("t0000.bmp"));
+    QCOMPARE(popups.opened, QStringList{QStringLiteral("mnuWall")});
+    QCOMPARE(g.surface.marker(), 2);
+    QCOMPARE(g.browser.current().file(), QStringLiteral("t0002.bmp"));
+    QCOMPARE(g.main.fileList().selectedRow(), 2);
+    QCOMPARE(g.main.statusBar().line()->partText(0), QStringLiteral("File: t0002.bmp"));
 
     const QPoint empty = g.surface.thumbnailRect(2).bottomRight() + QPoint(200, 5);
     QTest::mouseClick(&g.surface, Qt::RightButton, Qt::NoModifier, empty);

@@ -10,10 +10,8 @@
 #include <QTemporaryDir>
 
 #include "TestPlatform.h"
-#include "app/Settings.h"
 #include "layout/Twips.h"
 #include "platform/FontconfigCatalog.h"
-#include "platform/IniSettingsStore.h"
 #include "preview/SampleTextBox.h"
 #include "toolbox/SampleSettings.h"
 #include "toolbox/Toolbox.h"
@@ -39,13 +37,10 @@ private:
     QPixmap m_tile;
 };
 
-// The toolbox and a window of tiles with its sample box, on fakes and a settings file of
-// the test's own.
+// The toolbox and a window of tiles with its sample box, on fakes.
 struct Bench
 {
-    QTemporaryDir dir;
-    IniSettingsStore store{dir.filePath(QStringLiteral("Vadro.conf"))};
-    Settings settings{store};
+    QPoint startTwips{1000, 1000};
     SampleSettings sample;
     FakeFontCatalog fonts;
     FakePrintService printer;
@@ -56,7 +51,8 @@ struct Bench
 
     void make()
     {
-        toolbox = std::make_unique<Toolbox>(sample, fonts, printer, messages, settings, nullptr);
+        toolbox = std::make_unique<Toolbox>(sample, fonts, printer, messages, nullptr);
+        toolbox->setPositionTwips(startTwips);
         toolbox->setTiledView(view.get());
     }
     template <typename T> T* find(const char* name) const
@@ -288,18 +284,17 @@ void TestToolbox::noTrueTypeFont()
 void TestToolbox::position()
 {
     Bench b;
-    b.settings.setTlsLeft(1500);
-    b.settings.setTlsTop(3000.5f);
+    b.startTwips = QPoint(1500, 3000);
     b.make();
+    QVERIFY(!b.toolbox->isLoaded());
     b.toolbox->open();
     QVERIFY(QTest::qWaitForWindowExposed(b.toolbox.get()));
     QCOMPARE(b.toolbox->pos(), QPoint(100, 200));
     b.toolbox->move(30, 45);
     b.toolbox->hide(); // hiding keeps the position
-    b.toolbox->savePosition();
-    QCOMPARE(b.store.read(QStringLiteral("Settings"), QStringLiteral("TlsLeft")),
-             std::optional<QString>(QStringLiteral("450")));
-    QCOMPARE(b.settings.tlsTop(), 675.0f);
+    QCOMPARE(b.toolbox->positionTwips(), QPoint(450, 675));
+    b.toolbox->open(); // shown again where it was left, not where it first opened
+    QCOMPARE(b.toolbox->pos(), QPoint(30, 45));
 }
 
 void TestToolbox::fontconfigListsTrueTypeOnly()

@@ -1,10 +1,12 @@
 #include <QtTest>
 
 #include <QImage>
+#include <QLabel>
 
 #include "Harness.h"
 #include "app/Browser.h"
 #include "app/Settings.h"
+#include "app/TitleStrip.h"
 #include "listing/FileList.h"
 #include "listing/FolderTree.h"
 #include "listing/TypeFilter.h"
@@ -193,7 +195,7 @@ void TestTypes::addedTypesShowThumbnails()
         QVERIFY2(!thumb.isNull(), qPrintable(run.main().browser().grid().nameAt(i)));
         QCOMPARE(thumb.pixelColor(thumb.width() / 2, thumb.height() / 2).green(), 255);
     }
-    QCOMPARE(run.main().typeFilter().typesCaption(),
+    QCOMPARE(run.main().titleStrip().typesLabel()->text(),
              QStringLiteral("Searching for *.bmp *.gif *.jpeg *.png *.webp *.tif *.svg  files."));
 }
 

@@ -46,7 +46,6 @@ Browser::Browser(const Parts& parts, Platform& platform, Settings& settings, QOb
     m_listing = new Listing(*m_files, *m_parts.list.model(), *m_icons, m_parts.countLabel,
                             m_parts.status, std::move(hooks), this);
 
-    connect(&m_parts.current, &CurrentImage::cleared, &m_parts.tiled, &QWidget::close);
     connect(&m_parts.tiled, &TiledView::closed, this, &Browser::tiledViewClosed);
     connect(&m_parts.preview, &PreviewPane::leftPressed, this, &Browser::openTiledView);
     connect(&m_parts.preview, &PreviewPane::rightPressed, this, [this](const QPoint& at) {
@@ -208,11 +207,13 @@ void Browser::selectThumbnail(qint64 index)
 
 void Browser::thumbnailPressed(qint64 index, Qt::MouseButtons buttons, const QPoint& at)
 {
-    if (buttons.testFlag(Qt::RightButton) && m_parts.grid.surface().isMarkerVisible())
-        m_parts.popups.openPopup(PopupHost::Popup::Wallpaper, at);
-    if (buttons.testFlag(Qt::LeftButton))
+    // Either button selects the pressed picture first, so that the pop-up's "Set Wallpaper"
+    // acts on the picture the user pressed and sees in the preview.
+    if (buttons & (Qt::LeftButton | Qt::RightButton))
         selectThumbnail(index);
     m_parts.grid.surface().setFocus();
+    if (buttons.testFlag(Qt::RightButton) && m_parts.current.isSet())
+        m_parts.popups.openPopup(PopupHost::Popup::Wallpaper, at);
 }
 
 void Browser::gridEmptyPressed(Qt::MouseButtons buttons, const QPoint& at)

@@ -17,6 +17,7 @@
 #include "app/MainSurface.h"
 #include "app/Settings.h"
 #include "app/TitleStrip.h"
+#include "app/ToolWindows.h"
 #include "app/ViewModes.h"
 #include "layout/SplitterController.h"
 #include "listing/FileList.h"
@@ -43,6 +44,7 @@ MainWindow::MainWindow(Platform& platform, Settings& settings)
     setWindowIcon(QIcon(QStringLiteral(":/icons/vadro.svg")));
     buildPanes();
     buildBrowser();
+    buildToolWindows();
     connectParts();
 }
 
@@ -71,7 +73,7 @@ void MainWindow::buildPanes()
 
     m_current = new CurrentImage(*m_platform.decoder, this);
     m_preview = new PreviewPane(m_surface);
-    m_tiled = new TiledView(*m_current, m_tiledRect, this);
+    m_tiled = new TiledView(*m_current, m_tiledRect, m_sample, this);
     m_grid = new ThumbnailGrid(*m_thumbs, *m_title->countLabel(), *m_title->progressBar(),
                                *m_platform.decoder, *m_platform.messages, this);
 
@@ -96,6 +98,13 @@ void MainWindow::buildBrowser()
         *m_current, *m_preview, *m_tiled, *m_status, *m_hint, *m_menus,
         m_types};
     m_browser = new Browser(parts, m_platform, m_session.settings(), this);
+}
+
+void MainWindow::buildToolWindows()
+{
+    const ToolWindows::Parts parts{*this,     *m_browser, *m_tiled, *m_title,
+                                   *m_status, m_sample,   m_types,  m_session.settings()};
+    m_tools = new ToolWindows(parts, m_platform, this);
 }
 
 void MainWindow::connectParts()
@@ -139,6 +148,8 @@ void MainWindow::restore(const SessionState& state, const std::function<void(int
     m_types = state.types;
     m_layout = PaneLayout::fromStored(state.isaLeft, state.isbLeft, outerWidthTwips());
     m_tiledRect = state.tiled;
+    if (state.toolbox)
+        m_tools->setToolboxPosition(*state.toolbox);
     progress(2);
 
     m_view = state.view;
@@ -176,6 +187,7 @@ SessionState MainWindow::snapshot()
     state.isbLeft = m_layout.isbLeft();
     state.tiled = m_tiledRect;
     state.types = m_types;
+    state.toolbox = m_tools->toolboxPosition();
     return state;
 }
 
@@ -189,6 +201,36 @@ void MainWindow::run(Command command)
 void MainWindow::openFolder(Command)
 {
     m_browser->fileOpen();
+}
+
+void MainWindow::setWallpaper(Command)
+{
+    m_tools->setWallpaper();
+}
+
+void MainWindow::showToolbox(Command)
+{
+    m_tools->showToolbox();
+}
+
+void MainWindow::showOptions(Command command)
+{
+    m_tools->showOptions(command == Command::Options);
+}
+
+void MainWindow::helpContents(Command)
+{
+    m_tools->helpContents();
+}
+
+void MainWindow::webPage(Command)
+{
+    m_tools->webPage();
+}
+
+void MainWindow::showAbout(Command)
+{
+    m_tools->showAbout();
 }
 
 void MainWindow::exitProgram(Command)
@@ -312,8 +354,8 @@ QString MainWindow::currentFolder() const
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // The tiled view records where it stands as it closes; that must be in the save.
-    m_tiled->close();
+    // A move of the tiled view made while it is open belongs in the save.
+    m_tiled->recordGeometry();
     m_session.save(snapshot());
 
     // Every other window of the program closes with the main window.

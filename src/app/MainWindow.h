@@ -10,6 +10,7 @@
 #include "layout/PaneLayout.h"
 #include "listing/TypeFilter.h"
 #include "preview/TiledViewRect.h"
+#include "toolbox/SampleSettings.h"
 
 class Browser;
 class CurrentImage;
@@ -28,6 +29,7 @@ class ThumbnailBase;
 class ThumbnailGrid;
 class TiledView;
 class TitleStrip;
+class ToolWindows;
 class ViewModes;
 struct Platform;
 
@@ -52,6 +54,8 @@ public:
     SplitterController& splitters() const { return *m_splitters; }
     ViewModes& viewModes() const { return *m_modes; }
     Browser& browser() const { return *m_browser; }
+    ToolWindows& toolWindows() const { return *m_tools; }
+    TiledView& tiledView() const { return *m_tiled; }
     const ViewState& viewState() const { return m_view; }
     PaneLayout& paneLayout() { return m_layout; }
     const PaneRects& lastLayout() const { return m_rects; }
@@ -85,6 +89,7 @@ private:
 
     void buildPanes();
     void buildBrowser();
+    void buildToolWindows();
     void connectParts();
     void windowResized();
     void reportSettingsProblem(const QString& message);
@@ -97,13 +102,12 @@ private:
     void switchView(Command command);
     void sortList(Command command);
     void refresh(Command);
-    // Commands whose windows and services arrive later.
-    void setWallpaper(Command) {}
-    void showToolbox(Command) {}
-    void showOptions(Command) {} // modal from the menu and toolbar, modeless from F3
-    void helpContents(Command) {}
-    void webPage(Command) {}
-    void showAbout(Command) {}
+    void setWallpaper(Command);
+    void showToolbox(Command);
+    void showOptions(Command command);
+    void helpContents(Command);
+    void webPage(Command);
+    void showAbout(Command);
 
     Platform& m_platform;
     Session m_session;
@@ -111,6 +115,8 @@ private:
     PaneRects m_rects;
     TypeFilter m_types;
     TiledViewRect m_tiledRect;
+    // The sample over the tiles outlives both the tiled view and the toolbox.
+    SampleSettings m_sample;
     ViewState m_view;
     int m_countLabelLeft = 0;
     QStringList m_pendingProblems;
@@ -132,4 +138,5 @@ private:
     ThumbnailGrid* m_grid = nullptr;
     ViewModes* m_modes = nullptr;
     Browser* m_browser = nullptr;
+    ToolWindows* m_tools = nullptr;
 };

@@ -21,6 +21,7 @@ SessionState Session::load() const
     state.isbLeft = s.isbLeft();
     state.tiled = {s.prvLeft(), s.prvTop(), s.prvWidth(), s.prvHeight()};
     state.types = s.types();
+    state.toolbox = QPointF(s.tlsLeft(), s.tlsTop());
     return state;
 }
 
@@ -46,6 +47,10 @@ void Session::save(const SessionState& state)
     s.setPrvTop(state.tiled.top);
     s.setPrvWidth(state.tiled.width);
     s.setPrvHeight(state.tiled.height);
+    if (state.toolbox) {
+        s.setTlsLeft(float(state.toolbox->x()));
+        s.setTlsTop(float(state.toolbox->y()));
+    }
     s.release();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QString>
 
 #include <optional>
@@ -22,6 +23,9 @@ struct SessionState
     int isbLeft = 0;
     TiledViewRect tiled;
     TypeFilter types;
+    // The toolbox's outer top-left in twips; nothing at close when it was never opened, so
+    // that the stored place stays as it was.
+    std::optional<QPointF> toolbox;
 };
 
 // Reads the session from the settings at start-up and writes it back at close, in one place.

@@ -1,5 +1,21 @@
 #include "layout/PaneLayout.h"
 
+namespace {
+
+// Twips of the layout pass, all in the main window's coordinates but the last two.
+constexpr int BarGap = 40;              // a pane starts this far right of the bar before it
+constexpr int RightRoom = 160;          // a pane after a bar runs to this far short of the width
+constexpr int AlonePaneRoom = 100;      // the list alone stops this far short of the width
+constexpr int PaneDrop = 20;            // the tree and the thumbnail base sit this far lower
+constexpr int BarRise = 70;             // the bars start this far above the panes
+constexpr int BarExtra = 60;            // and run this much longer than them
+constexpr int BaseNarrower = 10;        // the thumbnail base is this much narrower than the list
+constexpr int BaseShorter = 40;         // and this much shorter
+constexpr int ScrollBarFromRight = 280; // inside the base: the bar's left from its right edge
+constexpr int ScrollBarShorter = 70;    // inside the base: the bar is this much shorter
+
+} // namespace
+
 void PaneLayout::setPositions(int isaLeft, int isbLeft)
 {
     m_isaLeft = isaLeft;
@@ -56,29 +72,30 @@ PaneRects PaneLayout::sizeControls(const LayoutInput& in)
     int left = 0;
     int width = 0;
     if (in.treeVisible && in.previewVisible) {
-        left = m_isaLeft + 40;
-        width = m_isbLeft - m_isaLeft - 40;
+        left = m_isaLeft + BarGap;
+        width = m_isbLeft - m_isaLeft - BarGap;
     } else if (in.treeVisible) {
-        left = m_isaLeft + 40;
-        width = w - (m_isaLeft + 160);
+        left = m_isaLeft + BarGap;
+        width = w - (m_isaLeft + RightRoom);
     } else if (in.previewVisible) {
         width = m_isbLeft;
     } else {
-        width = w - 100;
+        width = w - AlonePaneRoom;
     }
 
     r.list = {left, top, width, height};
-    r.tree = {0, top + 20, m_isaLeft, height - 20};
-    r.preview = {m_isbLeft + 40, top, w - (m_isbLeft + 160), height - 20};
-    r.isa = {m_isaLeft, top - 70, BarWidth, height + 60};
-    r.isb = {m_isbLeft, top - 70, BarWidth, height + 60};
-    r.thumbBase = {left, top + 20, width - 10, height - 40};
+    r.tree = {0, top + PaneDrop, m_isaLeft, height - PaneDrop};
+    r.preview = {m_isbLeft + BarGap, top, w - (m_isbLeft + RightRoom), height - PaneDrop};
+    r.isa = {m_isaLeft, top - BarRise, BarWidth, height + BarExtra};
+    r.isb = {m_isbLeft, top - BarRise, BarWidth, height + BarExtra};
+    r.thumbBase = {left, top + PaneDrop, width - BaseNarrower, height - BaseShorter};
 
     const int baseWidth = r.thumbBase.width;
     const int baseHeight = r.thumbBase.height;
     // The bar lies over the surface's right edge; the surface is as wide as the base
     // less the bar's width counted in centimetres, as the base measures it.
-    r.thumbScrollBar = {baseWidth - 280, 0, ThumbScrollBarWidth, baseHeight - 70};
+    r.thumbScrollBar = {baseWidth - ScrollBarFromRight, 0, ThumbScrollBarWidth,
+                        baseHeight - ScrollBarShorter};
     r.thumbSurfaceWidth = baseWidth - double(ThumbScrollBarWidth) / Twips::PerCentimetre;
     return r;
 }

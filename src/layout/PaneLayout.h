@@ -41,6 +41,8 @@ public:
     static constexpr int StatusBarRoom = 300;
     static constexpr int ThumbScrollBarWidth = 240;
     static constexpr int MinWindowWidth = 3100;
+    static constexpr int DefaultIsaLeft = 2000;
+    static constexpr int DefaultIsbLeft = 5000;
 
     PaneLayout() = default;
     PaneLayout(int isaLeft, int isbLeft) : m_isaLeft(isaLeft), m_isbLeft(isbLeft) {}
@@ -64,16 +66,18 @@ public:
     // Before the preview comes or goes.
     void beforePreviewToggle();
 
-    // The stored column width of the details list at start-up.
-    double initialColumnWidth() const { return (m_isbLeft - m_isaLeft - 350) / 3.0; }
+    // The stored column width of the details list at start-up: three columns share the list's
+    // room less what its frame and scroll bar take.
+    static constexpr int ColumnsFrameRoom = 350;
+    double initialColumnWidth() const { return (m_isbLeft - m_isaLeft - ColumnsFrameRoom) / 3.0; }
 
 private:
     void normalise(int windowWidth);
     // Bars 1000 twips apart or closer are pushed 500 twips apart each way.
     void widenNarrowGap();
 
-    int m_isaLeft = 2000;
-    int m_isbLeft = 5000;
+    int m_isaLeft = DefaultIsaLeft;
+    int m_isbLeft = DefaultIsbLeft;
     float m_isaRatio = 0;
     float m_isbRatio = 0;
 };

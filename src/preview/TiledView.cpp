@@ -6,6 +6,7 @@
 
 #include "layout/Twips.h"
 #include "preview/CurrentImage.h"
+#include "preview/SampleTextBox.h"
 #include "preview/TiledViewRect.h"
 #include "ui/OuterFrame.h"
 
@@ -26,8 +27,10 @@ int heldSide(int held, double current, int pixels)
 
 } // namespace
 
-TiledView::TiledView(const CurrentImage& image, TiledViewRect& rect, QWidget* owner)
-    : QWidget(owner, Qt::Window), m_image(image), m_rect(rect), m_frame(new OuterFrame(this))
+TiledView::TiledView(const CurrentImage& image, TiledViewRect& rect, const SampleSettings& sample,
+                     QWidget* owner)
+    : QWidget(owner, Qt::Window), m_image(image), m_rect(rect), m_frame(new OuterFrame(this)),
+      m_sample(new SampleTextBox(sample, this))
 {
     setObjectName(QStringLiteral("TiledView"));
     setWindowTitle(QStringLiteral("Preview"));

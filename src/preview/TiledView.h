@@ -4,6 +4,8 @@
 
 class CurrentImage;
 class OuterFrame;
+class SampleSettings;
+class SampleTextBox;
 struct TiledViewRect;
 
 // The current picture repeated edge to edge from the window's top-left corner, at its
@@ -14,8 +16,12 @@ class TiledView : public QWidget
 public:
     static constexpr int MinSide = 2000; // twips, frame included
 
-    // rect is the held outer geometry in twips, updated as the window moves and resizes.
-    TiledView(const CurrentImage& image, TiledViewRect& rect, QWidget* owner);
+    // rect is the held outer geometry in twips, updated as the window moves and resizes;
+    // sample is the text laid over the tiles while the toolbox shows.
+    TiledView(const CurrentImage& image, TiledViewRect& rect, const SampleSettings& sample,
+              QWidget* owner);
+
+    SampleTextBox* sampleBox() const { return m_sample; }
 
     // Shows the window at the held geometry, or brings it forward when it is open.
     void open();
@@ -43,4 +49,5 @@ private:
     const CurrentImage& m_image;
     TiledViewRect& m_rect;
     OuterFrame* m_frame;
+    SampleTextBox* m_sample;
 };

@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "app/Settings.h"
 #include "layout/Twips.h"
 #include "platform/FontCatalog.h"
 #include "platform/MessageBoxes.h"
@@ -51,9 +50,9 @@ QLabel* caption(QWidget* parent, const char* name, const QString& text, int left
 } // namespace
 
 Toolbox::Toolbox(SampleSettings& sample, const FontCatalog& fonts, PrintService& printer,
-                 MessageBoxes& messages, Settings& settings, QWidget* owner)
+                 MessageBoxes& messages, QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), m_sample(sample), m_fonts(fonts),
-      m_printer(printer), m_messages(messages), m_settings(settings)
+      m_printer(printer), m_messages(messages)
 {
     setObjectName(QStringLiteral("Toolbox"));
     setWindowTitle(QStringLiteral("Toolbox"));
@@ -149,7 +148,7 @@ void Toolbox::build()
 void Toolbox::load()
 {
     m_loaded = true;
-    move(Twips::toPixels(m_settings.tlsLeft()), Twips::toPixels(m_settings.tlsTop()));
+    move(Twips::toPixels(m_startTwips.x()), Twips::toPixels(m_startTwips.y()));
     m_sample.setText(m_text->text());
     QStringList families;
     {
@@ -177,12 +176,18 @@ void Toolbox::open()
     activateWindow();
 }
 
-void Toolbox::savePosition()
+void Toolbox::setPositionTwips(const QPoint& twips)
+{
+    m_startTwips = twips;
+    if (m_loaded)
+        move(Twips::toPixels(twips.x()), Twips::toPixels(twips.y()));
+}
+
+QPoint Toolbox::positionTwips() const
 {
     if (!m_loaded)
-        return;
-    m_settings.setTlsLeft(float(Twips::fromPixels(pos().x())));
-    m_settings.setTlsTop(float(Twips::fromPixels(pos().y())));
+        return m_startTwips;
+    return {Twips::fromPixels(pos().x()), Twips::fromPixels(pos().y())};
 }
 
 void Toolbox::showEvent(QShowEvent* event)

@@ -12,7 +12,6 @@ class QLabel;
 class QLineEdit;
 class QScrollBar;
 class SampleSettings;
-class Settings;
 
 // The small tool window in which the user mixes the sample: text, TrueType font, size and
 // colour. It can keep itself above other windows and print the tiled view.
@@ -27,15 +26,17 @@ public:
     static constexpr int InnerHeight = 6975;
 
     Toolbox(SampleSettings& sample, const FontCatalog& fonts, PrintService& printer,
-            MessageBoxes& messages, Settings& settings, QWidget* owner);
+            MessageBoxes& messages, QWidget* owner);
 
     // The window Print sends to the printer and closes when printing fails; may go away.
     void setTiledView(QWidget* view) { m_view = view; }
 
     // Shows the toolbox, loading it on the first call; brings it forward when it shows.
     void open();
-    // Writes the position into the settings: part of the main window's close sequence.
-    void savePosition();
+    // Where the window stands, its top-left in twips; before it is first opened, where it
+    // will open (1000, 1000 unless set).
+    void setPositionTwips(const QPoint& twips);
+    QPoint positionTwips() const;
     bool isLoaded() const { return m_loaded; }
 
     // Bar positions and the values they stand for.
@@ -60,7 +61,7 @@ private:
     const FontCatalog& m_fonts;
     PrintService& m_printer;
     MessageBoxes& m_messages;
-    Settings& m_settings;
+    QPoint m_startTwips{1000, 1000};
     QPointer<QWidget> m_view;
     bool m_loaded = false;
     bool m_changingFlags = false;
