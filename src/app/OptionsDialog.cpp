@@ -158,17 +158,25 @@ void OptionsDialog::centreOnScreen()
     move(frame.topLeft());
 }
 
-void OptionsDialog::showModeless()
+bool OptionsDialog::prepareToShow()
 {
+    // Asked for again while open, in either way: the open dialog comes to the front.
     if (isVisible()) {
         raise();
         activateWindow();
-        return;
+        return false;
     }
     if (!m_loaded)
         load();
-    setModal(false);
     centreOnScreen();
+    return true;
+}
+
+void OptionsDialog::showModeless()
+{
+    if (!prepareToShow())
+        return;
+    setModal(false);
     show();
     raise();
     activateWindow();
@@ -176,15 +184,8 @@ void OptionsDialog::showModeless()
 
 void OptionsDialog::showModal()
 {
-    if (isVisible()) {
-        raise();
-        activateWindow();
-        return;
-    }
-    if (!m_loaded)
-        load();
-    centreOnScreen();
-    exec();
+    if (prepareToShow())
+        exec();
 }
 
 void OptionsDialog::reject()

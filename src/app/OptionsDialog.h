@@ -52,6 +52,8 @@ private:
     void load();
     void apply();
     void centreOnScreen();
+    // False when the dialog is already open (it is brought to the front instead).
+    bool prepareToShow();
 
     Settings& m_settings;
     TypeFilter& m_types;
