@@ -65,7 +65,7 @@ int benchThumbs(const QString& folder, bool useCache)
     const QSize cell(Twips::toPixels(ThumbGridGeometry::Thumb),
                      Twips::toPixels(ThumbGridGeometry::Thumb));
     ThumbnailCache cache(ThumbnailCache::defaultRoot());
-    ThumbnailCacheWriter writer(cache);
+    ThumbnailCacheWriter writer(cache, &decoder);
     ThumbnailBuilder::Options options;
     options.cache = useCache ? &cache : nullptr;
     options.flavour = ThumbnailBuilder::flavourFor(cell);

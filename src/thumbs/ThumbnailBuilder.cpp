@@ -50,9 +50,21 @@ QSize decodeTarget(const Job& job, const QSize& cell, Flavour flavour)
         .expandedTo(QtImageDecoder::coveringSize(natural, cell));
 }
 
-} // namespace
-
-namespace {
+// Whether the JPEG decoder would need a finer scale for the cache's thumbnail than for the
+// cell: then the cell is decoded alone, and the thumbnail is left to the cache's writer, after
+// the build. Other kinds decode in full whatever the target.
+bool thumbnailCostsMore(const Job& job, const QSize& cell, Flavour flavour)
+{
+    const DecodeBudget::Kind kind = job.estimate.kind;
+    const QSize natural = job.estimate.size;
+    if ((kind != DecodeBudget::Kind::JpegBaseline && kind != DecodeBudget::Kind::JpegProgressive) ||
+        natural.isEmpty())
+        return false;
+    const auto output = [&natural](const QSize& target) {
+        return DecodeBudget::jpegScaledSize(natural, QtImageDecoder::coveringSize(natural, target));
+    };
+    return output(decodeTarget(job, cell, flavour)) != output(cell);
+}
 
 // Each direction on its own: shrunk smoothly, enlarged by repeating pixels, so that a
 // 16 x 16 pattern shows its pixels crisp in a 60 x 60 cell instead of a blur.
@@ -205,20 +217,24 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
 
     const auto decode = [&](int i) {
         const Job& job = jobs[i];
-        const DecodedImage decoded =
-            decoder.decodeScaled(paths[i], decodeTarget(job, pixelSize, flavour));
+        const bool caching = job.source.isValid();
+        const bool later = caching && thumbnailCostsMore(job, pixelSize, flavour);
+        const QSize target = caching && !later ? decodeTarget(job, pixelSize, flavour) : pixelSize;
+        const DecodedImage decoded = decoder.decodeScaled(paths[i], target);
         QImage cell = stretch(decoded, pixelSize, background);
         ThumbnailCache::Entry entry;
         bool write = false;
-        if (job.source.isValid()) {
+        if (caching) {
             entry.source = job.source;
             entry.flavour = flavour;
             if (decoded.ok()) {
                 const QSize box = ThumbnailCache::thumbnailSize(decoded.naturalSize, flavour);
                 if (!box.isEmpty()) {
                     entry.natural = decoded.naturalSize;
-                    entry.image =
-                        decoded.image.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                    entry.decodeLater = later;
+                    if (!later)
+                        entry.image = decoded.image.scaled(box, Qt::IgnoreAspectRatio,
+                                                           Qt::SmoothTransformation);
                     write = true;
                 }
             } else {
