@@ -157,6 +157,9 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
 
     std::mutex mutex;
     std::condition_variable changed;
+    // The calling thread wakes for the end or every 30 ms, not for every file, so that it does
+    // not compete with the workers for the lock and the cores.
+    std::condition_variable allDone;
     DecodeBudget budget(options.budget);
     std::vector<qint64> costs; // the decodes, largest estimate first; -1 once started
     std::vector<int> decodes;  // the file of each cost
@@ -199,7 +202,6 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
         if (job.done) {
             std::lock_guard<std::mutex> lock(mutex);
             ++done;
-            changed.notify_all();
         }
     };
 
@@ -279,8 +281,8 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
             ++done;
             changed.notify_all();
         }
-        --workersLeft;
-        changed.notify_all();
+        if (--workersLeft == 0)
+            allDone.notify_all();
     };
 
     // A pool of our own, so that nothing else queued on the global pool delays the build.
@@ -292,7 +294,7 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
     int reported = -1;
     std::unique_lock<std::mutex> lock(mutex);
     while (workersLeft > 0) {
-        changed.wait_for(lock, std::chrono::milliseconds(30));
+        allDone.wait_for(lock, std::chrono::milliseconds(30));
         const int now = done;
         lock.unlock();
         if (now != reported && options.progress) {
