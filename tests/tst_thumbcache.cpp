@@ -72,7 +72,9 @@ struct Folder
     }
     void write(const ThumbnailBuilder::Result& result) const
     {
-        ThumbnailCacheWriter writer(cache);
+        // Entries the build left to be decoded are decoded by the writer.
+        const QtImageDecoder decoder;
+        ThumbnailCacheWriter writer(cache, &decoder);
         writer.add(result.toWrite);
         writer.waitForIdle();
     }

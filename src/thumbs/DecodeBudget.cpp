@@ -48,20 +48,6 @@ qint64 pixels(const QSize& size)
     return qint64(size.width()) * size.height();
 }
 
-// The smallest of the sizes 1/1, 1/2, 1/4 and 1/8 that still covers the target: what the JPEG
-// decoder produces before its own final scaling.
-QSize jpegScaledOutput(const QSize& size, const QSize& target)
-{
-    if (target.isEmpty())
-        return size;
-    int denominator = 1;
-    while (denominator < 8 && size.width() / (denominator * 2) >= target.width() &&
-           size.height() / (denominator * 2) >= target.height())
-        denominator *= 2;
-    return {(size.width() + denominator - 1) / denominator,
-            (size.height() + denominator - 1) / denominator};
-}
-
 struct JpegFrame
 {
     bool found = false;
@@ -139,7 +125,7 @@ qint64 jpegBytes(const JpegFrame& frame, const QSize& target)
         rows += paddedWide * frame.v[c] * 64 * 2 + width * frame.v[c] * 8;
     }
     // The decoder's output, and the final scaled copy of it.
-    const qint64 output = pixels(jpegScaledOutput(frame.size, target)) * 4 * 2;
+    const qint64 output = pixels(DecodeBudget::jpegScaledSize(frame.size, target)) * 4 * 2;
     return (frame.progressive ? coefficients : 0) + rows + output;
 }
 
@@ -339,6 +325,18 @@ DecodeBudget::Estimate DecodeBudget::estimate(QIODevice& file, qint64 fileSize, 
     const qint64 read = fileSize <= WholeReadLimit ? fileSize : 64 * 1024;
     e.bytes += std::max<qint64>(0, read) + Overhead;
     return e;
+}
+
+QSize DecodeBudget::jpegScaledSize(const QSize& size, const QSize& target)
+{
+    if (target.isEmpty())
+        return size;
+    int denominator = 1;
+    while (denominator < 8 && size.width() / (denominator * 2) >= target.width() &&
+           size.height() / (denominator * 2) >= target.height())
+        denominator *= 2;
+    return {(size.width() + denominator - 1) / denominator,
+            (size.height() + denominator - 1) / denominator};
 }
 
 int DecodeBudget::pick(const std::vector<qint64>& costs, std::size_t from) const

@@ -50,9 +50,21 @@ QSize decodeTarget(const Job& job, const QSize& cell, Flavour flavour)
         .expandedTo(QtImageDecoder::coveringSize(natural, cell));
 }
 
-} // namespace
-
-namespace {
+// Whether the JPEG decoder would need a finer scale for the cache's thumbnail than for the
+// cell: then the cell is decoded alone, and the thumbnail is left to the cache's writer, after
+// the build. Other kinds decode in full whatever the target.
+bool thumbnailCostsMore(const Job& job, const QSize& cell, Flavour flavour)
+{
+    const DecodeBudget::Kind kind = job.estimate.kind;
+    const QSize natural = job.estimate.size;
+    if ((kind != DecodeBudget::Kind::JpegBaseline && kind != DecodeBudget::Kind::JpegProgressive) ||
+        natural.isEmpty())
+        return false;
+    const auto output = [&natural](const QSize& target) {
+        return DecodeBudget::jpegScaledSize(natural, QtImageDecoder::coveringSize(natural, target));
+    };
+    return output(decodeTarget(job, cell, flavour)) != output(cell);
+}
 
 // Each direction on its own: shrunk smoothly, enlarged by repeating pixels, so that a
 // 16 x 16 pattern shows its pixels crisp in a 60 x 60 cell instead of a blur.
@@ -145,6 +157,9 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
 
     std::mutex mutex;
     std::condition_variable changed;
+    // The calling thread wakes for the end or every 30 ms, not for every file, so that it does
+    // not compete with the workers for the lock and the cores.
+    std::condition_variable allDone;
     DecodeBudget budget(options.budget);
     std::vector<qint64> costs; // the decodes, largest estimate first; -1 once started
     std::vector<int> decodes;  // the file of each cost
@@ -187,7 +202,6 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
         if (job.done) {
             std::lock_guard<std::mutex> lock(mutex);
             ++done;
-            changed.notify_all();
         }
     };
 
@@ -205,20 +219,24 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
 
     const auto decode = [&](int i) {
         const Job& job = jobs[i];
-        const DecodedImage decoded =
-            decoder.decodeScaled(paths[i], decodeTarget(job, pixelSize, flavour));
+        const bool caching = job.source.isValid();
+        const bool later = caching && thumbnailCostsMore(job, pixelSize, flavour);
+        const QSize target = caching && !later ? decodeTarget(job, pixelSize, flavour) : pixelSize;
+        const DecodedImage decoded = decoder.decodeScaled(paths[i], target);
         QImage cell = stretch(decoded, pixelSize, background);
         ThumbnailCache::Entry entry;
         bool write = false;
-        if (job.source.isValid()) {
+        if (caching) {
             entry.source = job.source;
             entry.flavour = flavour;
             if (decoded.ok()) {
                 const QSize box = ThumbnailCache::thumbnailSize(decoded.naturalSize, flavour);
                 if (!box.isEmpty()) {
                     entry.natural = decoded.naturalSize;
-                    entry.image =
-                        decoded.image.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                    entry.decodeLater = later;
+                    if (!later)
+                        entry.image = decoded.image.scaled(box, Qt::IgnoreAspectRatio,
+                                                           Qt::SmoothTransformation);
                     write = true;
                 }
             } else {
@@ -263,8 +281,8 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
             ++done;
             changed.notify_all();
         }
-        --workersLeft;
-        changed.notify_all();
+        if (--workersLeft == 0)
+            allDone.notify_all();
     };
 
     // A pool of our own, so that nothing else queued on the global pool delays the build.
@@ -276,7 +294,7 @@ ThumbnailBuilder::Result ThumbnailBuilder::run(const QStringList& paths,
     int reported = -1;
     std::unique_lock<std::mutex> lock(mutex);
     while (workersLeft > 0) {
-        changed.wait_for(lock, std::chrono::milliseconds(30));
+        allDone.wait_for(lock, std::chrono::milliseconds(30));
         const int now = done;
         lock.unlock();
         if (now != reported && options.progress) {

@@ -191,7 +191,13 @@ ThumbnailCache::Source ThumbnailCache::source(const QString& path)
     s.uri = fileUri(QFileInfo(path).absoluteFilePath());
     s.mtime = qint64(st.st_mtime);
     s.size = qint64(st.st_size);
+    s.name = entryName(s.uri);
     return s;
+}
+
+QString ThumbnailCache::nameOf(const Source& source)
+{
+    return source.name.isEmpty() ? entryName(source.uri) : source.name;
 }
 
 QSize ThumbnailCache::thumbnailSize(const QSize& natural, Flavour flavour)
@@ -236,22 +242,30 @@ QImage ThumbnailCache::read(const Source& source, Flavour flavour,
 {
     if (!source.isValid())
         return {};
+    const QString name = nameOf(source);
+    const auto path = [this, &name](Flavour f) {
+        return m_root + QLatin1Char('/') + subfolder(f) + QLatin1Char('/') + name;
+    };
     // A larger entry serves a smaller need as well.
-    QImage image = readEntry(entryPath(flavour, source.uri), source, decoder);
+    QImage image = readEntry(path(flavour), source, decoder);
     if (image.isNull() && flavour == Flavour::Normal)
-        image = readEntry(entryPath(Flavour::Large, source.uri), source, decoder);
+        image = readEntry(path(Flavour::Large), source, decoder);
     return image;
 }
 
 bool ThumbnailCache::hasFailed(const Source& source, const ImageDecoder& decoder) const
 {
-    return source.isValid() && !readEntry(failurePath(source.uri), source, decoder).isNull();
+    if (!source.isValid())
+        return false;
+    const QString path = m_root + QLatin1Char('/') + FailFolder + QLatin1Char('/') + nameOf(source);
+    return !readEntry(path, source, decoder).isNull();
 }
 
 bool ThumbnailCache::write(const Entry& entry) const
 {
     const Source& s = entry.source;
-    if (!s.isValid())
+    // An entry still to be decoded has no picture yet, and is no failure either.
+    if (!s.isValid() || entry.decodeLater)
         return false;
     const bool failure = entry.image.isNull();
     QImage image = failure ? QImage(1, 1, QImage::Format_ARGB32) : entry.image;
@@ -278,5 +292,7 @@ bool ThumbnailCache::write(const Entry& entry) const
     QImageWriter writer(&buffer, "png");
     if (!writer.write(image))
         return false;
-    return writeAtomically(failure ? failurePath(s.uri) : entryPath(entry.flavour, s.uri), bytes);
+    const QString folder = failure ? FailFolder : subfolder(entry.flavour);
+    return writeAtomically(m_root + QLatin1Char('/') + folder + QLatin1Char('/') + nameOf(s),
+                           bytes);
 }

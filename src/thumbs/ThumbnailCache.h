@@ -34,6 +34,7 @@ public:
         QString uri;
         qint64 mtime = 0; // seconds
         qint64 size = -1;
+        QString name; // the entry's file name, worked out once for all the look-ups
         bool isValid() const { return !uri.isEmpty() && size >= 0; }
     };
 
@@ -44,6 +45,9 @@ public:
         QImage image;
         QSize natural;
         Flavour flavour = Flavour::Normal;
+        // The picture is to be decoded again at the thumbnail's size by whoever writes it: the
+        // grid's cell needed a much cheaper decode than the thumbnail would have.
+        bool decodeLater = false;
     };
 
     explicit ThumbnailCache(const QString& root);
@@ -79,6 +83,7 @@ public:
     static QSize thumbnailSize(const QSize& natural, Flavour flavour);
 
 private:
+    static QString nameOf(const Source& source);
     QImage readEntry(const QString& file, const Source& source, const ImageDecoder& decoder) const;
 
     QString m_root;

@@ -39,7 +39,7 @@ ThumbnailCache& ThumbnailGrid::cache()
     if (!m_cache || m_cache->root() != root) {
         m_writer.reset();
         m_cache = std::make_unique<ThumbnailCache>(root);
-        m_writer = std::make_unique<ThumbnailCacheWriter>(*m_cache);
+        m_writer = std::make_unique<ThumbnailCacheWriter>(*m_cache, &m_decoder);
     }
     return *m_cache;
 }
@@ -126,10 +126,13 @@ void ThumbnailGrid::build(const FileList& files)
     ResponsiveWait wait;
     options.waiting = [&wait] { wait.serve(); };
     m_building = true;
+    // The previous folder's entries wait: the build has the cores to itself.
+    m_writer->hold();
     ThumbnailBuilder::Result result =
         ThumbnailBuilder::run(files.paths(), files.sizes(), pixels,
                               surface().palette().color(QPalette::Window), m_decoder, options);
     m_building = false;
+    m_writer->release();
     m_writer->add(std::move(result.toWrite));
     QVector<QImage> thumbs = std::move(result.cells);
     for (QImage& thumb : thumbs)
