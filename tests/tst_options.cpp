@@ -210,7 +210,8 @@ void TestOptions::placesThePartsControls()
     QCOMPARE(f.dialog.height(), 185);
     QCOMPARE(f.dialog.minimumSize(), f.dialog.maximumSize());
 
-    // The added columns to the right, on the Part's two rows, nothing cut or overlapping.
+    // The added columns to the right, on the same two rows as the first four, nothing cut or
+    // overlapping.
     QCOMPARE(f.box(4)->y(), f.box(0)->y());
     QCOMPARE(f.box(6)->y(), f.box(0)->y());
     QCOMPARE(f.box(5)->y(), f.box(3)->y());
