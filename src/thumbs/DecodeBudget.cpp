@@ -1,8 +1,11 @@
 #include "thumbs/DecodeBudget.h"
 
 #include <QIODevice>
+#include <QVector>
 
 #include <algorithm>
+
+#include "platform/ImageDecoder.h"
 
 namespace {
 
@@ -13,7 +16,6 @@ constexpr qint64 MiB = DecodeBudget::MiB;
 constexpr qint64 Overhead = MiB;
 // A header this far into a file is not looked for.
 constexpr int MaxJpegMarkers = 256;
-constexpr int MaxIconEntries = 64;
 constexpr int MaxTiffEntries = 512;
 
 quint32 be16(const QByteArray& b, int at)
@@ -205,20 +207,13 @@ DecodeBudget::Estimate icoEstimate(QIODevice& file, const QByteArray& head)
 {
     DecodeBudget::Estimate e;
     e.kind = Kind::Ico;
-    const int count = std::min<int>(int(le16(head, 4)), MaxIconEntries);
-    // Each entry's own header says its real size: the directory's bytes may understate it.
+    const int count = std::min<int>(int(le16(head, 4)), QtImageDecoder::MaxIconEntries);
+    // Each entry's own header says its real size (the decoder's reading of it): the
+    // directory's bytes may understate it, and serve only where the entry says nothing.
+    const QVector<QSize> own = QtImageDecoder::iconEntrySizes(file);
     const QByteArray directory = readAt(file, 6, 16 * count);
     for (int i = 0; i * 16 + 16 <= directory.size(); ++i) {
-        const qint64 offset = le32(directory, i * 16 + 12);
-        const QByteArray entry = readAt(file, offset, 32);
-        QSize size;
-        if (entry.startsWith("\x89PNG")) {
-            size = pngEstimate(entry).size;
-        } else {
-            int bitCount = 32;
-            size = bitmapInfo(entry, 0, &bitCount);
-            size.setHeight(size.height() / 2); // the colour and the mask, one above the other
-        }
+        QSize size = i < own.size() ? own[i] : QSize();
         if (size.isEmpty()) {
             const int w = quint8(directory[i * 16]);
             const int h = quint8(directory[i * 16 + 1]);
