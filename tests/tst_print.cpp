@@ -12,6 +12,7 @@
 #include "platform/PrinterPrintService.h"
 #include "preview/SampleTextBox.h"
 #include "toolbox/SampleSettings.h"
+#include "toolbox/TileSettings.h"
 #include "toolbox/Toolbox.h"
 
 namespace {
@@ -142,7 +143,8 @@ void TestPrint::printThroughTheSystem()
     tiles.resize(720, 1000);
     tiles.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tiles));
-    Toolbox toolbox(sample, fonts, printer, messages, nullptr);
+    TileSettings tileSettings(Qt::white);
+    Toolbox toolbox(sample, tileSettings, fonts, printer, messages, nullptr);
     toolbox.setTiledView(&tiles);
     toolbox.open();
     QTRY_VERIFY(tiles.box()->isOnScreen());

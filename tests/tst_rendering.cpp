@@ -5,6 +5,7 @@
 #include <QWindow>
 
 #include "Harness.h"
+#include "TestPlatform.h"
 #include "app/MainSurface.h"
 #include "platform/ImageDecoder.h"
 #include "preview/CurrentImage.h"
@@ -13,6 +14,7 @@
 #include "preview/TiledViewRect.h"
 #include "thumbs/ThumbnailSurface.h"
 #include "toolbox/SampleSettings.h"
+#include "toolbox/TileSettings.h"
 
 namespace {
 
@@ -92,7 +94,9 @@ void TestRendering::tiledViewPaintsItsBackgroundAndFollowsThePicture()
     CurrentImage image(decoder);
     TiledViewRect rect;
     SampleSettings sample;
-    TiledView tiled(image, rect, sample, nullptr);
+    TileSettings tiles(QApplication::palette().color(QPalette::Window));
+    FakeClipboard clipboard;
+    TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
     const QColor background = tiled.palette().color(QPalette::Window);
     QVERIFY(background != QColor(Qt::red) && background != QColor(Qt::black));
 
@@ -124,7 +128,9 @@ void TestRendering::tiledViewKeepsItsMinimumAndRecordsWithoutAFrame()
     CurrentImage image(decoder);
     TiledViewRect rect{1500, 1200, 3000, 4500};
     SampleSettings sample;
-    TiledView tiled(image, rect, sample, nullptr);
+    TileSettings tiles(Qt::white);
+    FakeClipboard clipboard;
+    TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
     tiled.open();
     QVERIFY(QTest::qWaitForWindowExposed(&tiled));
     QTRY_COMPARE(tiled.frameGeometry().size(), QSize(200, 300));

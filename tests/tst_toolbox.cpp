@@ -14,6 +14,7 @@
 #include "platform/FontconfigCatalog.h"
 #include "preview/SampleTextBox.h"
 #include "toolbox/SampleSettings.h"
+#include "toolbox/TileSettings.h"
 #include "toolbox/Toolbox.h"
 
 namespace {
@@ -42,6 +43,7 @@ struct Bench
 {
     QPoint startTwips{1000, 1000};
     SampleSettings sample;
+    TileSettings tiles{Qt::white};
     FakeFontCatalog fonts;
     FakePrintService printer;
     FakeMessageBoxes messages;
@@ -51,7 +53,7 @@ struct Bench
 
     void make()
     {
-        toolbox = std::make_unique<Toolbox>(sample, fonts, printer, messages, nullptr);
+        toolbox = std::make_unique<Toolbox>(sample, tiles, fonts, printer, messages, nullptr);
         toolbox->setPositionTwips(startTwips);
         toolbox->setTiledView(view.get());
     }
@@ -85,7 +87,8 @@ void TestToolbox::layoutAndStart()
     b.toolbox->open();
     QVERIFY(QTest::qWaitForWindowExposed(b.toolbox.get()));
     QCOMPARE(b.toolbox->windowTitle(), QStringLiteral("Toolbox"));
-    QCOMPARE(b.toolbox->size(), QSize(96, 465));
+    QCOMPARE(b.toolbox->size(),
+             QSize(96, 616)); // grown below the sample's controls for the tiling ones
     QVERIFY(b.toolbox->windowFlags() & Qt::Tool);
     QCOMPARE(b.find<QPushButton>("Butprint")->geometry(), QRect(24, 362, 49, 25));
     QCOMPARE(b.find<QComboBox>("List1")->geometry(), Twips::toPixels(30, 4920, 1365, 315));

@@ -37,7 +37,7 @@
 #include "ui/StatusLine.h"
 
 MainWindow::MainWindow(Platform& platform, Settings& settings)
-    : m_platform(platform), m_session(settings)
+    : m_platform(platform), m_session(settings), m_tiles(palette().color(QPalette::Window))
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("The image Vadro"));
@@ -73,7 +73,8 @@ void MainWindow::buildPanes()
 
     m_current = new CurrentImage(*m_platform.decoder, this);
     m_preview = new PreviewPane(m_surface);
-    m_tiled = new TiledView(*m_current, m_tiledRect, m_sample, this);
+    m_tiled =
+        new TiledView(*m_current, m_tiledRect, m_sample, m_tiles, *m_platform.clipboard, this);
     m_grid = new ThumbnailGrid(*m_thumbs, *m_title->countLabel(), *m_title->progressBar(),
                                *m_platform.decoder, *m_platform.messages, this);
 
@@ -102,8 +103,9 @@ void MainWindow::buildBrowser()
 
 void MainWindow::buildToolWindows()
 {
-    const ToolWindows::Parts parts{*this,     *m_browser, *m_tiled, *m_title,
-                                   *m_status, m_sample,   m_types,  m_session.settings()};
+    const ToolWindows::Parts parts{*this,    *m_browser, *m_tiled,
+                                   *m_title, *m_status,  m_sample,
+                                   m_tiles,  m_types,    m_session.settings()};
     m_tools = new ToolWindows(parts, m_platform, this);
 }
 

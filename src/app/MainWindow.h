@@ -11,6 +11,7 @@
 #include "listing/TypeFilter.h"
 #include "preview/TiledViewRect.h"
 #include "toolbox/SampleSettings.h"
+#include "toolbox/TileSettings.h"
 
 class Browser;
 class CurrentImage;
@@ -60,6 +61,7 @@ public:
     PaneLayout& paneLayout() { return m_layout; }
     const PaneRects& lastLayout() const { return m_rects; }
     TiledViewRect& tiledViewRect() { return m_tiledRect; }
+    TileSettings& tileSettings() { return m_tiles; }
 
     // Puts the window in the remembered state; progress(stage) after each of eight stages.
     void restore(const SessionState& state, const std::function<void(int)>& progress);
@@ -117,6 +119,8 @@ private:
     TiledViewRect m_tiledRect;
     // The sample over the tiles outlives both the tiled view and the toolbox.
     SampleSettings m_sample;
+    // The tiled view's mode and page colour, shared by its keys and the toolbox's switches.
+    TileSettings m_tiles;
     ViewState m_view;
     int m_countLabelLeft = 0;
     QStringList m_pendingProblems;

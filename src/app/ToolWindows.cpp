@@ -13,6 +13,7 @@
 #include "listing/Listing.h"
 #include "listing/TypeFilter.h"
 #include "platform/Platform.h"
+#include "preview/ContrastMeter.h"
 #include "preview/CurrentImage.h"
 #include "preview/TiledView.h"
 #include "preview/WallpaperCommand.h"
@@ -22,9 +23,10 @@
 ToolWindows::ToolWindows(const Parts& parts, Platform& platform, QObject* parent)
     : QObject(parent), m_parts(parts), m_platform(platform)
 {
-    m_toolbox = new Toolbox(parts.sample, *platform.fonts, *platform.printer, *platform.messages,
-                            &parts.window);
+    m_toolbox = new Toolbox(parts.sample, parts.tiles, *platform.fonts, *platform.printer,
+                            *platform.messages, &parts.window);
     m_toolbox->setTiledView(&parts.tiled);
+    connect(&parts.tiled.contrast(), &ContrastMeter::measured, m_toolbox, &Toolbox::showContrast);
     connect(&parts.tiled, &TiledView::toolboxRequested, this, &ToolWindows::showToolbox);
     parts.tiled.installEventFilter(this);
 

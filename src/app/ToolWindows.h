@@ -11,6 +11,7 @@ class QWidget;
 class SampleSettings;
 class Settings;
 class StatusBar;
+class TileSettings;
 class TiledView;
 class TitleStrip;
 class Toolbox;
@@ -34,6 +35,7 @@ public:
         TitleStrip& title;
         StatusBar& status;
         SampleSettings& sample;
+        TileSettings& tiles;
         TypeFilter& types;
         Settings& settings;
     };

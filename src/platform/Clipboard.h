@@ -1,6 +1,7 @@
 #pragma once
 
 class QImage;
+class QString;
 
 // The system clipboard.
 class Clipboard
@@ -8,4 +9,5 @@ class Clipboard
 public:
     virtual ~Clipboard() = default;
     virtual void setImage(const QImage& image) = 0;
+    virtual void setText(const QString& text) = 0;
 };

@@ -9,3 +9,9 @@ void QtClipboard::setImage(const QImage& image)
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         clipboard->setImage(image);
 }
+
+void QtClipboard::setText(const QString& text)
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->setText(text);
+}

@@ -7,4 +7,5 @@ class QtClipboard : public Clipboard
 {
 public:
     void setImage(const QImage& image) override;
+    void setText(const QString& text) override;
 };

@@ -30,9 +30,7 @@ SampleTextBox::SampleTextBox(const SampleSettings& settings, QWidget* view)
 
 void SampleTextBox::applySample()
 {
-    QFont font = m_settings.fontFamily().isEmpty() ? QFont() : QFont(m_settings.fontFamily());
-    font.setPointSize(m_settings.size());
-    m_font = font;
+    m_font = m_settings.font();
     m_text = m_settings.text();
     m_colour = m_settings.colour();
     fitToText();
@@ -43,7 +41,7 @@ void SampleTextBox::present(bool toolboxShowing)
 {
     if (toolboxShowing) {
         applySample();
-        move(Twips::toPixels(Left), Twips::toPixels(Top));
+        move(shownAt());
     } else {
         m_text.clear();
         move(Twips::toPixels(HiddenLeft), Twips::toPixels(Top));
@@ -62,10 +60,40 @@ void SampleTextBox::applyColour()
     update();
 }
 
+QSize SampleTextBox::sizeFor(const QFont& font, const QString& text)
+{
+    const QFontMetrics metrics(font);
+    return {metrics.horizontalAdvance(text) + Twips::toPixels(ExtraWidth), metrics.height()};
+}
+
+void SampleTextBox::drawSample(QPainter& painter, const QRect& box, const QFont& font,
+                               const QColor& colour, const QString& text)
+{
+    painter.setFont(font);
+    painter.setPen(colour);
+    painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+}
+
+QImage SampleTextBox::coverage(const QFont& font, const QString& text)
+{
+    const QSize size = sizeFor(font, text);
+    QImage mask(size, QImage::Format_ARGB32_Premultiplied);
+    mask.fill(Qt::transparent);
+    if (text.isEmpty())
+        return mask;
+    QPainter painter(&mask);
+    drawSample(painter, mask.rect(), font, Qt::black, text);
+    return mask;
+}
+
+QPoint SampleTextBox::shownAt()
+{
+    return {Twips::toPixels(Left), Twips::toPixels(Top)};
+}
+
 void SampleTextBox::fitToText()
 {
-    const QFontMetrics metrics(m_font);
-    resize(metrics.horizontalAdvance(m_text) + Twips::toPixels(ExtraWidth), metrics.height());
+    resize(sizeFor(m_font, m_text));
 }
 
 void SampleTextBox::paintEvent(QPaintEvent*)
@@ -73,9 +101,7 @@ void SampleTextBox::paintEvent(QPaintEvent*)
     if (m_text.isEmpty())
         return;
     QPainter painter(this);
-    painter.setFont(m_font);
-    painter.setPen(m_colour);
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
+    drawSample(painter, rect(), m_font, m_colour, m_text);
 }
 
 bool SampleTextBox::eventFilter(QObject* watched, QEvent* event)

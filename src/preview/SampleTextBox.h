@@ -2,9 +2,11 @@
 
 #include <QColor>
 #include <QFont>
+#include <QImage>
 #include <QString>
 #include <QWidget>
 
+class QPainter;
 class SampleSettings;
 
 // The line of sample text over the tiled view: transparent, read-only, as wide as its text
@@ -32,6 +34,15 @@ public:
     QColor colour() const { return m_colour; }
     QFont sampleFont() const { return m_font; }
     bool isOnScreen() const;
+
+    // The box's size for a text in a font, and how the text is drawn in it.
+    static QSize sizeFor(const QFont& font, const QString& text);
+    static void drawSample(QPainter& painter, const QRect& box, const QFont& font,
+                           const QColor& colour, const QString& text);
+    // The box as the text covers it: each pixel's alpha is how much of it the text covers.
+    static QImage coverage(const QFont& font, const QString& text);
+    // The box's top-left corner in its window while it shows, in pixels.
+    static QPoint shownAt();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

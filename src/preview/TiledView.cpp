@@ -3,11 +3,16 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "layout/Twips.h"
+#include "platform/Clipboard.h"
+#include "preview/ContrastMeter.h"
 #include "preview/CurrentImage.h"
 #include "preview/SampleTextBox.h"
+#include "preview/TileCss.h"
 #include "preview/TiledViewRect.h"
+#include "toolbox/TileSettings.h"
 #include "ui/OuterFrame.h"
 
 namespace {
@@ -25,21 +30,46 @@ int heldSide(int held, double current, int pixels)
     return int(Twips::roundHalfEven(current));
 }
 
+// One notch of a mouse wheel.
+constexpr int WheelStep = 120;
+
 } // namespace
 
+const QString TiledView::Caption = QStringLiteral("Preview");
+
 TiledView::TiledView(const CurrentImage& image, TiledViewRect& rect, const SampleSettings& sample,
-                     QWidget* owner)
-    : QWidget(owner, Qt::Window), m_image(image), m_rect(rect), m_frame(new OuterFrame(this)),
-      m_sample(new SampleTextBox(sample, this))
+                     TileSettings& tiles, Clipboard& clipboard, QWidget* owner)
+    : QWidget(owner, Qt::Window), m_image(image), m_rect(rect), m_tiles(tiles),
+      m_clipboard(clipboard), m_frame(new OuterFrame(this)),
+      m_sample(new SampleTextBox(sample, this)),
+      m_contrast(new ContrastMeter(
+          image, sample, tiles, [this] { return size(); }, this))
 {
     setObjectName(QStringLiteral("TiledView"));
-    setWindowTitle(QStringLiteral("Preview"));
+    setWindowTitle(Caption);
     // Every pixel is painted below, the background included, so Qt need not clear it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     m_frame->setMinimumOuterSize(MinSide, MinSide);
     connect(&image, &CurrentImage::changed, this, qOverload<>(&QWidget::update));
     connect(&image, &CurrentImage::cleared, this, &QWidget::close);
+    connect(&tiles, &TileSettings::modeChanged, this, &TiledView::modeChanged);
+    connect(&tiles, &TileSettings::backgroundChanged, this, qOverload<>(&QWidget::update));
+}
+
+TiledView::~TiledView() = default;
+
+void TiledView::modeChanged()
+{
+    const QString modes = m_tiles.mode().captionSuffix();
+    setWindowTitle(modes.isEmpty() ? Caption : Caption + QStringLiteral(" \u2014 ") + modes);
+    update();
+}
+
+QString TiledView::css() const
+{
+    return TileCss::declarations(m_image.file(), m_tiles.mode(), m_image.image().size(),
+                                 m_tiles.background());
 }
 
 void TiledView::open()
@@ -73,14 +103,10 @@ void TiledView::recordSize()
 void TiledView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    // The background first: transparent pixels show it, and never what an earlier picture
-    // left in the window's buffer.
-    p.fillRect(event->rect(), palette().color(QPalette::Window));
-    const QPixmap& tile = m_image.pixmap();
-    if (tile.isNull() || tile.width() < 1 || tile.height() < 1)
-        return;
-    // One tiled fill from the window's origin: smooth even for a 16 x 16 tile on a wide window.
-    p.drawTiledPixmap(rect(), tile, QPoint(0, 0));
+    // Every pixel of the area, the page colour included: transparent pixels show it, and never
+    // what an earlier picture left in the window's buffer.
+    m_painter.paint(p, event->rect(), size(), m_image.image(), m_tiles.mode(),
+                    m_tiles.background());
 }
 
 void TiledView::resizeEvent(QResizeEvent* event)
@@ -114,7 +140,64 @@ void TiledView::keyPressEvent(QKeyEvent* event)
         activateWindow();
         return;
     }
+    if (tileKey(event))
+        return;
     QWidget::keyPressEvent(event);
+}
+
+bool TiledView::tileKey(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        m_clipboard.setText(css());
+        return true;
+    }
+    // Shift may be needed for + on the keyboard; other modifiers leave the key alone.
+    const Qt::KeyboardModifiers others =
+        event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    if (others != Qt::NoModifier)
+        return false;
+    const TileMode& mode = m_tiles.mode();
+    switch (event->key()) {
+    case Qt::Key_O:
+        m_tiles.setOffset(!mode.offset);
+        return true;
+    case Qt::Key_G:
+        m_tiles.setGrid(!mode.grid);
+        return true;
+    case Qt::Key_X:
+        m_tiles.toggleAxis(TileMode::Axis::Across);
+        return true;
+    case Qt::Key_Y:
+        m_tiles.toggleAxis(TileMode::Axis::Down);
+        return true;
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        m_tiles.setZoom(mode.zoom + 1);
+        return true;
+    case Qt::Key_Minus:
+        m_tiles.setZoom(mode.zoom - 1);
+        return true;
+    case Qt::Key_0:
+        m_tiles.setZoom(TileMode::MinZoom);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TiledView::wheelEvent(QWheelEvent* event)
+{
+    if (!event->modifiers().testFlag(Qt::ControlModifier)) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    // Fine-stepping wheels and touchpads send parts of a notch: a zoom step per whole notch.
+    m_wheel += event->angleDelta().y();
+    const int steps = m_wheel / WheelStep;
+    m_wheel -= steps * WheelStep;
+    if (steps != 0)
+        m_tiles.setZoom(m_tiles.mode().zoom + steps);
 }
 
 void TiledView::mousePressEvent(QMouseEvent* event)
@@ -126,6 +209,9 @@ void TiledView::mousePressEvent(QMouseEvent* event)
 void TiledView::closeEvent(QCloseEvent* event)
 {
     event->accept();
+    // Each opening starts from the plain view; the page colour stays for the run.
+    m_tiles.resetMode();
+    m_wheel = 0;
     // Closing a window that is not showing changes nothing, the held position included.
     if (!isVisible())
         return;

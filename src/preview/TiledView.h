@@ -2,14 +2,22 @@
 
 #include <QWidget>
 
+#include "preview/TilePainter.h"
+
+class Clipboard;
+class ContrastMeter;
 class CurrentImage;
 class OuterFrame;
 class SampleSettings;
 class SampleTextBox;
+class TileSettings;
 struct TiledViewRect;
 
 // The current picture repeated edge to edge from the window's top-left corner, at its
-// natural size, over a whole window of its own. Any press or Escape closes it.
+// natural size, over a whole window of its own. Any press or Escape closes it. Keys change
+// how it tiles, for judging a seam: O offsets the tiles by half a tile, G draws their edges,
+// X and Y repeat along one axis only, + and - (or Ctrl+wheel) zoom by whole factors and 0
+// returns to 1x; Ctrl+C copies the CSS of what shows. Closing returns to the plain view.
 class TiledView : public QWidget
 {
     Q_OBJECT
@@ -18,10 +26,18 @@ public:
 
     // rect is the held outer geometry in twips, updated as the window moves and resizes;
     // sample is the text laid over the tiles while the toolbox shows.
+    // tiles: the mode the keys change, shared with the toolbox; clipboard takes the CSS.
     TiledView(const CurrentImage& image, TiledViewRect& rect, const SampleSettings& sample,
-              QWidget* owner);
+              TileSettings& tiles, Clipboard& clipboard, QWidget* owner);
+    ~TiledView() override;
+
+    static const QString Caption;
 
     SampleTextBox* sampleBox() const { return m_sample; }
+    // How well the sample reads on the tiles, measured after every change.
+    ContrastMeter& contrast() const { return *m_contrast; }
+    // The CSS of what shows now, as Ctrl+C copies it.
+    QString css() const;
 
     // Shows the window at the held geometry, or brings it forward when it is open.
     void open();
@@ -39,15 +55,25 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     // Grows the window back to its least outer size when something made it smaller: without
     // a window manager nothing else enforces the size hint.
     void keepMinimum();
     void recordSize();
+    // The caption names the modes in force: "Preview — offset, grid".
+    void modeChanged();
+    // True when the key changed the tile mode or copied the CSS.
+    bool tileKey(QKeyEvent* event);
 
     const CurrentImage& m_image;
     TiledViewRect& m_rect;
+    TileSettings& m_tiles;
+    Clipboard& m_clipboard;
     OuterFrame* m_frame;
     SampleTextBox* m_sample;
+    ContrastMeter* m_contrast;
+    TilePainter m_painter;
+    int m_wheel = 0; // eighths of a degree turned with Ctrl held, towards the next step
 };

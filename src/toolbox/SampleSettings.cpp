@@ -4,6 +4,13 @@
 
 SampleSettings::SampleSettings(QObject* parent) : QObject(parent) {}
 
+QFont SampleSettings::font() const
+{
+    QFont font = m_family.isEmpty() ? QFont() : QFont(m_family);
+    font.setPointSize(m_size);
+    return font;
+}
+
 void SampleSettings::setText(const QString& text)
 {
     if (text == m_text)

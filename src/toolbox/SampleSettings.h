@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QObject>
 #include <QString>
 
@@ -22,6 +23,8 @@ public:
     int size() const { return m_size; }
     QColor colour() const { return m_colour; }
     bool toolboxShowing() const { return m_toolboxShowing; }
+    // The family at the size, or the default font at the size when no family is chosen.
+    QFont font() const;
 
     void setText(const QString& text);
     void setFontFamily(const QString& family);

@@ -14,12 +14,16 @@
 #include "platform/FontCatalog.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PrintService.h"
+#include "toolbox/Contrast.h"
 #include "toolbox/SampleSettings.h"
+#include "toolbox/TileSettings.h"
 #include "ui/WaitCursor.h"
 
 const QString Toolbox::MessageTitle = QStringLiteral("Vadro");
 const QString Toolbox::NoTiledViewText = QStringLiteral("You must have a tiled image first");
 const QString Toolbox::PrintFailedText = QStringLiteral("Can't be printed.");
+const QString Toolbox::FontColourCaption = QStringLiteral("Font's color");
+const QString Toolbox::PageColourCaption = QStringLiteral("Background color");
 
 namespace {
 
@@ -49,10 +53,10 @@ QLabel* caption(QWidget* parent, const char* name, const QString& text, int left
 
 } // namespace
 
-Toolbox::Toolbox(SampleSettings& sample, const FontCatalog& fonts, PrintService& printer,
-                 MessageBoxes& messages, QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), m_sample(sample), m_fonts(fonts),
-      m_printer(printer), m_messages(messages)
+Toolbox::Toolbox(SampleSettings& sample, TileSettings& tiles, const FontCatalog& fonts,
+                 PrintService& printer, MessageBoxes& messages, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), m_sample(sample), m_tiles(tiles),
+      m_fonts(fonts), m_printer(printer), m_messages(messages)
 {
     setObjectName(QStringLiteral("Toolbox"));
     setWindowTitle(QStringLiteral("Toolbox"));
@@ -63,6 +67,7 @@ Toolbox::Toolbox(SampleSettings& sample, const FontCatalog& fonts, PrintService&
         compact.setPointSizeF(CompactPointSize);
     setFont(compact);
     build();
+    buildTileControls();
 }
 
 int Toolbox::sizeFromBar(int barValue)
@@ -81,8 +86,8 @@ void Toolbox::build()
     connect(m_text, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_sample.setText(text); });
 
-    auto* frame =
-        place(new QGroupBox(QStringLiteral("Font's color"), this), "Frame1", 30, 630, 1365, 3195);
+    auto* frame = place(new QGroupBox(FontColourCaption, this), "Frame1", 30, 630, 1365, 3195);
+    m_colourFrame = frame;
     m_swatch = place(new QLabel(frame), "lblColor", 90, 270, 1185, 345);
     m_swatch->setFrameShape(QFrame::Box);
     m_swatch->setAutoFillBackground(true);
@@ -145,6 +150,80 @@ void Toolbox::build()
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
+void Toolbox::buildTileControls()
+{
+    auto* line = new QFrame(this);
+    line->setObjectName(QStringLiteral("Line2"));
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    line->setGeometry(Twips::toPixels(30, 6990 - 15, 1350, 30));
+
+    auto check = [this](const char* name, const QString& text, int left, int top, int width) {
+        return place(new QCheckBox(text, this), name, left, top, width, 225);
+    };
+    m_offset = check("chkOffset", QStringLiteral("Offset"), 30, 7080, 690);
+    m_grid = check("chkGrid", QStringLiteral("Grid"), 765, 7080, 630);
+    m_across = check("chkAcross", QStringLiteral("Across"), 30, 7350, 690);
+    m_down = check("chkDown", QStringLiteral("Down"), 765, 7350, 630);
+    m_background = check("chkBackground", QStringLiteral("Background"), 30, 7620, 1365);
+    connect(m_offset, &QCheckBox::toggled, &m_tiles, &TileSettings::setOffset);
+    connect(m_grid, &QCheckBox::toggled, &m_tiles, &TileSettings::setGrid);
+    connect(m_across, &QCheckBox::toggled, this, [this](bool on) {
+        m_tiles.setAxis(on ? TileMode::Axis::Across : TileMode::Axis::Both);
+    });
+    connect(m_down, &QCheckBox::toggled, this,
+            [this](bool on) { m_tiles.setAxis(on ? TileMode::Axis::Down : TileMode::Axis::Both); });
+    connect(m_background, &QCheckBox::toggled, this, [this](bool page) {
+        m_colourFrame->setTitle(page ? PageColourCaption : FontColourCaption);
+        showColourOnBars(page ? m_tiles.background() : m_sample.colour());
+    });
+
+    caption(this, "lblZoomCaption", QStringLiteral("Zoom:"), 30, 7920);
+    m_zoomLabel = place(new QLabel(this), "lblZoom", 870, 7920, 405, 225);
+    m_zoom = place(new QScrollBar(Qt::Horizontal, this), "HScrollZoom", 30, 8190, 1365, 255);
+    m_zoom->setRange(TileMode::MinZoom, TileMode::MaxZoom);
+    m_zoom->setPageStep(1);
+    connect(m_zoom, &QScrollBar::valueChanged, &m_tiles, &TileSettings::setZoom);
+
+    m_contrast = place(new QLabel(this), "lblContrast", 30, 8550, 1365, 225);
+    m_verdict = place(new QLabel(this), "lblVerdict", 30, 8820, 1365, 225);
+    connect(&m_tiles, &TileSettings::modeChanged, this, &Toolbox::reflectMode);
+    // The large-text threshold depends on the size.
+    connect(&m_sample, &SampleSettings::sampleChanged, this, &Toolbox::showVerdict);
+    reflectMode();
+    showContrast(-1);
+}
+
+void Toolbox::reflectMode()
+{
+    const TileMode& mode = m_tiles.mode();
+    const QSignalBlocker offset(m_offset), grid(m_grid), across(m_across), down(m_down),
+        zoom(m_zoom);
+    m_offset->setChecked(mode.offset);
+    m_grid->setChecked(mode.grid);
+    m_across->setChecked(mode.axis == TileMode::Axis::Across);
+    m_down->setChecked(mode.axis == TileMode::Axis::Down);
+    m_zoom->setValue(mode.zoom);
+    m_zoomLabel->setText(QStringLiteral("%1\u00d7").arg(mode.zoom));
+}
+
+void Toolbox::showContrast(double ratio)
+{
+    m_ratio = ratio;
+    m_contrast->setText(ratio < 0 ? QStringLiteral("Contrast: -")
+                                  : QStringLiteral("Contrast ") + Contrast::ratioText(ratio));
+    showVerdict();
+}
+
+void Toolbox::showVerdict()
+{
+    if (m_ratio < 0)
+        m_verdict->clear();
+    else
+        m_verdict->setText(Contrast::passesAA(m_ratio, m_sample.size()) ? QStringLiteral("AA")
+                                                                        : QStringLiteral("fails"));
+}
+
 void Toolbox::load()
 {
     m_loaded = true;
@@ -204,6 +283,17 @@ void Toolbox::hideEvent(QHideEvent* event)
         m_sample.setToolboxShowing(false);
 }
 
+void Toolbox::showColourOnBars(const QColor& colour)
+{
+    const int rgb[3] = {colour.red(), colour.green(), colour.blue()};
+    {
+        const QSignalBlocker r(m_colours[0]), g(m_colours[1]), b(m_colours[2]);
+        for (int k = 0; k < 3; ++k)
+            m_colours[k]->setValue(255 - rgb[k]);
+    }
+    colourMoved();
+}
+
 void Toolbox::colourMoved()
 {
     int rgb[3];
@@ -215,7 +305,10 @@ void Toolbox::colourMoved()
     QPalette palette = m_swatch->palette();
     palette.setColor(QPalette::Window, colour);
     m_swatch->setPalette(palette);
-    m_sample.setColour(colour);
+    if (m_background && m_background->isChecked())
+        m_tiles.setBackground(colour);
+    else
+        m_sample.setColour(colour);
 }
 
 void Toolbox::sizeMoved(int barValue)

@@ -8,13 +8,17 @@ class MessageBoxes;
 class PrintService;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
 class SampleSettings;
+class TileSettings;
 
 // The small tool window in which the user mixes the sample: text, TrueType font, size and
-// colour. It can keep itself above other windows and print the tiled view.
+// colour. It can keep itself above other windows and print the tiled view. Below, the tiled
+// view's switches (offset, grid, one axis, zoom), the page colour that the colour bars mix
+// while "Background" is ticked, and how well the sample reads on the tiles.
 class Toolbox : public QWidget
 {
     Q_OBJECT
@@ -22,11 +26,13 @@ public:
     static const QString MessageTitle;
     static const QString NoTiledViewText;
     static const QString PrintFailedText;
+    static const QString FontColourCaption;
+    static const QString PageColourCaption;
     static constexpr int InnerWidth = 1440; // twips
-    static constexpr int InnerHeight = 6975;
+    static constexpr int InnerHeight = 9240;
 
-    Toolbox(SampleSettings& sample, const FontCatalog& fonts, PrintService& printer,
-            MessageBoxes& messages, QWidget* owner);
+    Toolbox(SampleSettings& sample, TileSettings& tiles, const FontCatalog& fonts,
+            PrintService& printer, MessageBoxes& messages, QWidget* owner);
 
     // The window Print sends to the printer and closes when printing fails; may go away.
     void setTiledView(QWidget* view) { m_view = view; }
@@ -44,20 +50,30 @@ public:
     static int sizeFromBar(int barValue);
     static int barFromSize(int points);
 
+    // The measured contrast of the sample on the tiles; negative: nothing to measure.
+    void showContrast(double ratio);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
     void build();
+    void buildTileControls();
     void load();
+    // The bars show the colour they now mix: the page's while "Background" is ticked.
+    void showColourOnBars(const QColor& colour);
     void colourMoved();
+    // The switches follow the mode, whichever window changed it.
+    void reflectMode();
+    void showVerdict();
     void sizeMoved(int barValue);
     void fontChosen(int index);
     void setOnTop(bool on);
     void print();
 
     SampleSettings& m_sample;
+    TileSettings& m_tiles;
     const FontCatalog& m_fonts;
     PrintService& m_printer;
     MessageBoxes& m_messages;
@@ -67,6 +83,7 @@ private:
     bool m_changingFlags = false;
 
     QLineEdit* m_text = nullptr;
+    QGroupBox* m_colourFrame = nullptr;
     QLabel* m_swatch = nullptr;
     QLabel* m_amounts[3] = {};
     QScrollBar* m_colours[3] = {};
@@ -75,4 +92,15 @@ private:
     QLabel* m_fontCount = nullptr;
     QComboBox* m_fontList = nullptr;
     QCheckBox* m_onTop = nullptr;
+
+    QCheckBox* m_offset = nullptr;
+    QCheckBox* m_grid = nullptr;
+    QCheckBox* m_across = nullptr;
+    QCheckBox* m_down = nullptr;
+    QCheckBox* m_background = nullptr;
+    QLabel* m_zoomLabel = nullptr;
+    QScrollBar* m_zoom = nullptr;
+    QLabel* m_contrast = nullptr;
+    QLabel* m_verdict = nullptr;
+    double m_ratio = -1;
 };

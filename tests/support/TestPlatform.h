@@ -109,7 +109,9 @@ public:
         this->image = image;
         ++sets;
     }
+    void setText(const QString& text) override { texts.append(text); }
     QImage image;
+    QStringList texts;
     int sets = 0;
 };
 

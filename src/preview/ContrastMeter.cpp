@@ -1,0 +1,94 @@
+#include "preview/ContrastMeter.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+#include "preview/CurrentImage.h"
+#include "preview/SampleTextBox.h"
+#include "preview/TileGeometry.h"
+#include "toolbox/Contrast.h"
+#include "toolbox/SampleSettings.h"
+#include "toolbox/TileSettings.h"
+
+namespace {
+
+// A pixel of the picture as it shows over the page colour.
+QRgb overPage(QRgb pixel, QRgb page)
+{
+    const int a = qAlpha(pixel);
+    if (a == 255)
+        return pixel;
+    auto mix = [a](int top, int under) { return (top * a + under * (255 - a) + 127) / 255; };
+    return qRgb(mix(qRed(pixel), qRed(page)), mix(qGreen(pixel), qGreen(page)),
+                mix(qBlue(pixel), qBlue(page)));
+}
+
+} // namespace
+
+ContrastMeter::ContrastMeter(const CurrentImage& image, const SampleSettings& sample,
+                             const TileSettings& tiles, std::function<QSize()> windowSize,
+                             QObject* parent)
+    : QObject(parent), m_image(image), m_sample(sample), m_tiles(tiles),
+      m_windowSize(std::move(windowSize))
+{
+    connect(&image, &CurrentImage::changed, this, &ContrastMeter::schedule);
+    connect(&sample, &SampleSettings::sampleChanged, this, &ContrastMeter::schedule);
+    connect(&sample, &SampleSettings::colourChanged, this, &ContrastMeter::schedule);
+    connect(&sample, &SampleSettings::toolboxShowingChanged, this, &ContrastMeter::schedule);
+    connect(&tiles, &TileSettings::modeChanged, this, &ContrastMeter::schedule);
+    connect(&tiles, &TileSettings::backgroundChanged, this, &ContrastMeter::schedule);
+}
+
+void ContrastMeter::schedule()
+{
+    // A colour bar dragged sends many changes at once; one measure serves them all.
+    if (m_pending)
+        return;
+    m_pending = true;
+    QTimer::singleShot(0, this, [this] {
+        if (m_pending)
+            measureNow();
+    });
+}
+
+void ContrastMeter::measureNow()
+{
+    m_pending = false;
+    const QImage coverage = SampleTextBox::coverage(m_sample.font(), m_sample.text());
+    const QImage& picture = m_image.image();
+    const TileGeometry geometry(picture.size(), m_tiles.mode());
+    m_ratio = worstRatio(coverage, SampleTextBox::shownAt(), m_sample.colour(), picture, geometry,
+                         m_windowSize(), m_tiles.background());
+    Q_EMIT measured(m_ratio.value_or(-1.0));
+}
+
+std::optional<double> ContrastMeter::worstRatio(const QImage& coverage, const QPoint& at,
+                                                const QColor& text, const QImage& picture,
+                                                const TileGeometry& geometry, const QSize& window,
+                                                const QColor& background)
+{
+    const QRgb page = background.rgb();
+    const double textLuminance = Contrast::luminance(text);
+    const QImage mask = coverage.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QRect visible(QPoint(0, 0), window);
+    std::optional<double> worst;
+    for (int y = 0; y < mask.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
+        for (int x = 0; x < mask.width(); ++x) {
+            if (qAlpha(line[x]) < 128)
+                continue;
+            const QPoint there = at + QPoint(x, y);
+            if (!visible.contains(there))
+                continue;
+            QRgb under = page;
+            if (!picture.isNull()) {
+                if (const auto source = geometry.pictureAt(there, window))
+                    under = overPage(picture.pixel(*source), page);
+            }
+            const double r = Contrast::ratio(textLuminance, Contrast::luminance(under));
+            worst = worst ? std::min(*worst, r) : r;
+        }
+    }
+    return worst;
+}

@@ -1,0 +1,39 @@
+#include "preview/TileCss.h"
+
+#include <QUrl>
+
+#include "preview/TileGeometry.h"
+
+QString TileCss::urlOf(const QString& fileName)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(fileName, "!$&'()*+,;=:@"));
+}
+
+QString TileCss::declarations(const QString& fileName, const TileMode& mode, const QSize& picture,
+                              const QColor& background)
+{
+    const TileGeometry geometry(picture, mode);
+    QString repeat = QStringLiteral("repeat");
+    if (mode.axis == TileMode::Axis::Across)
+        repeat = QStringLiteral("repeat-x");
+    else if (mode.axis == TileMode::Axis::Down)
+        repeat = QStringLiteral("repeat-y");
+
+    auto px = [](int value) {
+        return value == 0 ? QStringLiteral("0") : QStringLiteral("%1px").arg(value);
+    };
+    QString css;
+    css += QStringLiteral("background-color: %1;\n").arg(background.name(QColor::HexRgb));
+    css += QStringLiteral("background-image: url(\"%1\");\n").arg(urlOf(fileName));
+    css += QStringLiteral("background-repeat: %1;\n").arg(repeat);
+    css += QStringLiteral("background-size: %1 %2;\n")
+               .arg(px(geometry.step().width()), px(geometry.step().height()));
+    if (mode.offset) {
+        css += QStringLiteral("background-position: %1 %2;\n")
+                   .arg(px(geometry.origin().x()), px(geometry.origin().y()));
+    }
+    // Browsers smooth an enlarged background unless told to repeat its pixels, as Vadro does.
+    if (mode.zoom > TileMode::MinZoom)
+        css += QStringLiteral("image-rendering: pixelated;\n");
+    return css;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+// How the tiled view lays the tiles: whether they repeat across, down or both, how many
+// screen pixels each picture pixel takes, and the two seam aids (a half-tile offset and a
+// grid on the tile edges). A value: the arithmetic of the keys lives here.
+struct TileMode
+{
+    enum class Axis
+    {
+        Both,   // repeat
+        Across, // repeat-x
+        Down    // repeat-y
+    };
+
+    static constexpr int MinZoom = 1;
+    static constexpr int MaxZoom = 8;
+
+    bool offset = false;
+    bool grid = false;
+    Axis axis = Axis::Both;
+    int zoom = MinZoom;
+
+    bool repeatsAcross() const { return axis != Axis::Down; }
+    bool repeatsDown() const { return axis != Axis::Across; }
+    bool isPlain() const { return *this == TileMode(); }
+
+    // The axis after its key: pressing the key of the axis in force returns to both.
+    static Axis toggled(Axis current, Axis pressed);
+    static int clampZoom(int zoom);
+
+    // What the window's caption adds while a mode is on: "offset, grid, across, 2×";
+    // empty for the plain view.
+    QString captionSuffix() const;
+
+    bool operator==(const TileMode& other) const
+    {
+        return offset == other.offset && grid == other.grid && axis == other.axis &&
+               zoom == other.zoom;
+    }
+    bool operator!=(const TileMode& other) const { return !(*this == other); }
+};

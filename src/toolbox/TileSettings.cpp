@@ -1,0 +1,62 @@
+#include "toolbox/TileSettings.h"
+
+TileSettings::TileSettings(const QColor& background, QObject* parent)
+    : QObject(parent), m_background(background)
+{
+}
+
+void TileSettings::setMode(const TileMode& mode)
+{
+    TileMode next = mode;
+    next.zoom = TileMode::clampZoom(next.zoom);
+    if (next == m_mode)
+        return;
+    m_mode = next;
+    Q_EMIT modeChanged();
+}
+
+void TileSettings::setOffset(bool on)
+{
+    TileMode next = m_mode;
+    next.offset = on;
+    setMode(next);
+}
+
+void TileSettings::setGrid(bool on)
+{
+    TileMode next = m_mode;
+    next.grid = on;
+    setMode(next);
+}
+
+void TileSettings::setAxis(TileMode::Axis axis)
+{
+    TileMode next = m_mode;
+    next.axis = axis;
+    setMode(next);
+}
+
+void TileSettings::toggleAxis(TileMode::Axis axis)
+{
+    setAxis(TileMode::toggled(m_mode.axis, axis));
+}
+
+void TileSettings::setZoom(int zoom)
+{
+    TileMode next = m_mode;
+    next.zoom = zoom;
+    setMode(next);
+}
+
+void TileSettings::setBackground(const QColor& colour)
+{
+    if (!colour.isValid() || colour == m_background)
+        return;
+    m_background = colour;
+    Q_EMIT backgroundChanged();
+}
+
+void TileSettings::resetMode()
+{
+    setMode(TileMode());
+}
