@@ -7,15 +7,22 @@
 //                           does ($XDG_CACHE_HOME/thumbnails), or without it
 //                           "thumbs files=N seconds=S files_per_s=F peak_rss_mib=M cached=C
 //                            written=W write_seconds=T budget_peak_mib=B"
+//   vadro-bench tile        the tiled view's repaint of a 3840 x 2160 window, offset and grid on,
+//                           for tiles from 1 x 1 to 1024 x 1024 at zoom 1 to 8, beside a plain
+//                           fill of the same area in the same run (the floor); one line each
+//                           "tile SIDE zoom=Z repaint_ms=R fill_ms=F ratio=X path=P", medians
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPainter>
 #include <QTextStream>
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "app/Resources.h"
 #include "layout/Twips.h"
@@ -26,6 +33,7 @@
 #include "listing/TypeFilter.h"
 #include "platform/FileTypeInfo.h"
 #include "platform/ImageDecoder.h"
+#include "preview/TilePainter.h"
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbnailBuilder.h"
 #include "thumbs/ThumbnailCache.h"
@@ -43,7 +51,7 @@ double peakRssMib()
 
 int usage()
 {
-    QTextStream(stderr) << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR\n";
+    QTextStream(stderr) << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR | tile\n";
     return 2;
 }
 
@@ -132,6 +140,75 @@ int benchList(const QString& folder)
     return model.rowCount() > 0 ? 0 : 1;
 }
 
+// The median times of `runs` calls of each of two kinds of work, in milliseconds, taken in
+// turns so that both see the same state of the machine.
+template <typename A, typename B> std::pair<double, double> medianMs(int runs, A&& a, B&& b)
+{
+    std::vector<double> first, second;
+    auto time = [](auto&& work) {
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        return clock.nsecsElapsed() / 1e6;
+    };
+    for (int k = 0; k < runs; ++k) {
+        first.push_back(time(a));
+        second.push_back(time(b));
+    }
+    std::sort(first.begin(), first.end());
+    std::sort(second.begin(), second.end());
+    return {first[first.size() / 2], second[second.size() / 2]};
+}
+
+int benchTile()
+{
+    // The window's buffer as the X server's 24-bit visual has it.
+    QImage window(3840, 2160, QImage::Format_RGB32);
+    const QColor page(0xd6, 0xd2, 0xcb);
+    constexpr int Runs = 21;
+    double worst = 0;
+    for (const int side : {1, 2, 16, 64, 256, 1024}) {
+        // Opaque noise, so that no draw can be skipped for a flat colour.
+        QImage tile(side, side, QImage::Format_RGB32);
+        quint32 seed = 12345;
+        for (int y = 0; y < side; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(tile.scanLine(y));
+            for (int x = 0; x < side; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                line[x] = 0xff000000u | (seed >> 8);
+            }
+        }
+        for (const int zoom : {1, 2, 4, 8}) {
+            TileMode mode;
+            mode.offset = true;
+            mode.grid = true;
+            mode.zoom = zoom;
+            TilePainter painter;
+            auto repaint = [&] {
+                QPainter p(&window);
+                painter.paint(p, window.rect(), window.size(), tile, mode, page);
+            };
+            auto fill = [&] {
+                QPainter p(&window);
+                p.fillRect(window.rect(), page);
+            };
+            repaint(); // the pattern is made once, on the first paint after a change
+            fill();
+            const auto [repaintMs, fillMs] = medianMs(Runs, repaint, fill);
+            const double ratio = repaintMs / fillMs;
+            worst = std::max(worst, ratio);
+            QTextStream(stdout) << "tile " << side << " zoom=" << zoom
+                                << " repaint_ms=" << QString::number(repaintMs, 'f', 2)
+                                << " fill_ms=" << QString::number(fillMs, 'f', 2)
+                                << " ratio=" << QString::number(ratio, 'f', 2)
+                                << " path=" << (painter.usesPattern() ? "pattern" : "tiles")
+                                << "\n";
+        }
+    }
+    QTextStream(stdout) << "tile worst_ratio=" << QString::number(worst, 'f', 2) << "\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -149,6 +226,8 @@ int main(int argc, char* argv[])
         loadVadroResources();
         MimeFileTypeInfo::chooseIconTheme();
     }
+    if (args.size() == 2 && args[1] == QLatin1String("tile"))
+        return benchTile();
     if (args.size() == 3 && args[1] == QLatin1String("list"))
         return benchList(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("thumbs"))

@@ -86,7 +86,7 @@ std::optional<double> ContrastMeter::worstRatio(const QImage& coverage, const QP
                 if (const auto source = geometry.pictureAt(there, window))
                     under = overPage(picture.pixel(*source), page);
             }
-            const double r = Contrast::ratio(textLuminance, Contrast::luminance(under));
+            const double r = Contrast::luminanceRatio(textLuminance, Contrast::luminance(under));
             worst = worst ? std::min(*worst, r) : r;
         }
     }

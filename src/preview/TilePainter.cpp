@@ -25,7 +25,8 @@ QImage overPage(const QImage& picture, const QRect& source, const QSize& size,
     return out;
 }
 
-void applyGrid(QImage& image, bool column)
+// The grid along the first column, or along the first row from `first` on.
+void applyGrid(QImage& image, bool column, int first = 0)
 {
     if (column) {
         for (int y = 0; y < image.height(); ++y) {
@@ -34,7 +35,7 @@ void applyGrid(QImage& image, bool column)
         }
     } else {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(0));
-        for (int x = 0; x < image.width(); ++x)
+        for (int x = first; x < image.width(); ++x)
             line[x] = TilePainter::gridPixel(line[x]);
     }
 }
@@ -62,6 +63,7 @@ void TilePainter::prepare(const QImage& picture, const TileMode& mode, const QCo
     m_tile = QImage();
     m_edgeColumn = QImage();
     m_edgeRow = QImage();
+    m_window = QPixmap();
     const QSize step = picture.size() * mode.zoom;
     if (step.width() <= LargestPatternTile && step.height() <= LargestPatternTile)
         preparePattern(picture, step, mode.grid, background);
@@ -75,11 +77,11 @@ void TilePainter::preparePattern(const QImage& picture, const QSize& step, bool 
     QImage tile = overPage(picture, picture.rect(), step, background);
     if (grid) {
         applyGrid(tile, true);
-        applyGrid(tile, false);
+        applyGrid(tile, false, 1); // the corner has its line already
     }
     // Whole tiles in the pattern, so that repeating the pattern repeats the tiles.
-    const int across = (PatternSide + step.width() - 1) / step.width();
-    const int down = (PatternSide + step.height() - 1) / step.height();
+    const int across = (PatternWidth + step.width() - 1) / step.width();
+    const int down = (PatternHeight + step.height() - 1) / step.height();
     QImage pattern(step.width() * across, step.height() * down, QImage::Format_RGB32);
     const size_t rowBytes = size_t(step.width()) * sizeof(QRgb);
     for (int y = 0; y < pattern.height(); ++y) {
@@ -131,8 +133,30 @@ void TilePainter::paint(QPainter& painter, const QRect& area, const QSize& windo
         painter.drawTiledPixmap(tiled, m_pattern, from);
         return;
     }
-    paintTileByTile(painter, tiled, geometry.tileCornerAt(tiled.topLeft()), geometry.step(),
-                    mode.grid, background);
+    const QRect whole = geometry.tiledArea(window);
+    const QPixmap& frame =
+        windowPicture(window, whole, geometry.tileCornerAt(whole.topLeft()), mode, background);
+    painter.drawPixmap(tiled.topLeft(), frame, tiled);
+}
+
+const QPixmap& TilePainter::windowPicture(const QSize& window, const QRect& tiled,
+                                          const QPoint& first, const TileMode& mode,
+                                          const QColor& background)
+{
+    if (!m_window.isNull() && m_windowSize == window && m_windowMode == mode)
+        return m_window;
+    // Scaling a large picture costs several fills of the window; made once, a repaint is a copy.
+    QImage frame(window, QImage::Format_RGB32);
+    frame.fill(background);
+    {
+        QPainter p(&frame);
+        paintTileByTile(p, tiled, first, TileGeometry(m_tile.size(), mode).step(), mode.grid,
+                        background);
+    }
+    m_window = QPixmap::fromImage(std::move(frame));
+    m_windowSize = window;
+    m_windowMode = mode;
+    return m_window;
 }
 
 void TilePainter::paintTileByTile(QPainter& painter, const QRect& tiled, const QPoint& first,

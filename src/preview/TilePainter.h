@@ -12,14 +12,17 @@ class QPainter;
 
 // Paints a picture repeated edge to edge as the tiled view shows it: zoomed by repeating
 // pixels, offset, along one axis or both, with the optional grid, over the page colour.
-// A small tile is turned once into a pattern of at least PatternSide pixels each way, the
+// A small tile is turned once into a pattern of at least PatternWidth by PatternHeight pixels, the
 // page colour and the grid baked in, so that a 1 x 1 picture costs a few hundred copies of
-// that pattern rather than millions of draws; a large zoomed tile is drawn tile by tile,
-// clipped to what shows. The pattern is kept until the picture, zoom, grid or colour change.
+// that pattern rather than millions of draws; large zoomed tiles are drawn tile by tile,
+// once into a picture of the whole window, kept until the window's size or the mode change.
+// The pattern is kept until the picture, zoom, grid or colour change.
 class TilePainter
 {
 public:
-    static constexpr int PatternSide = 256;
+    // The pattern's least size: wide, so that a scan line of the window takes few copies.
+    static constexpr int PatternWidth = 1024;
+    static constexpr int PatternHeight = 256;
     // A zoomed tile wider or higher than this is drawn tile by tile instead of as a pattern.
     static constexpr int LargestPatternTile = 2048;
 
@@ -33,6 +36,8 @@ public:
 
     // True when the last paint used the pattern (for the benchmark's report).
     bool usesPattern() const { return !m_pattern.isNull(); }
+    // Frees the picture of the whole window, as when the window closes.
+    void release() { m_window = QPixmap(); }
 
 private:
     struct Key
@@ -54,6 +59,9 @@ private:
     void prepareTiles(const QImage& picture, bool grid, const QColor& background);
     void paintTileByTile(QPainter& painter, const QRect& tiled, const QPoint& first,
                          const QSize& step, bool grid, const QColor& background) const;
+    // The whole window drawn tile by tile, made again when the window or the mode changed.
+    const QPixmap& windowPicture(const QSize& window, const QRect& tiled, const QPoint& first,
+                                 const TileMode& mode, const QColor& background);
 
     Key m_key;
     bool m_prepared = false;
@@ -61,4 +69,7 @@ private:
     QImage m_tile;
     QImage m_edgeColumn; // the grid along a tile's left edge, one picture pixel per row
     QImage m_edgeRow;
+    QPixmap m_window;
+    TileMode m_windowMode;
+    QSize m_windowSize;
 };

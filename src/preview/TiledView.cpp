@@ -212,6 +212,7 @@ void TiledView::closeEvent(QCloseEvent* event)
     // Each opening starts from the plain view; the page colour stays for the run.
     m_tiles.resetMode();
     m_wheel = 0;
+    m_painter.release();
     // Closing a window that is not showing changes nothing, the held position included.
     if (!isVisible())
         return;

@@ -38,7 +38,7 @@ double Contrast::luminance(QColor colour)
     return luminance(colour.toRgb().rgb());
 }
 
-double Contrast::ratio(double luminanceA, double luminanceB)
+double Contrast::luminanceRatio(double luminanceA, double luminanceB)
 {
     const double lighter = std::max(luminanceA, luminanceB);
     const double darker = std::min(luminanceA, luminanceB);
@@ -47,7 +47,7 @@ double Contrast::ratio(double luminanceA, double luminanceB)
 
 double Contrast::ratio(QColor a, QColor b)
 {
-    return ratio(luminance(a), luminance(b));
+    return luminanceRatio(luminance(a), luminance(b));
 }
 
 bool Contrast::passesAA(double ratio, int points)

@@ -12,7 +12,8 @@ namespace Contrast {
 double linear(int channel);
 double luminance(QColor colour);
 double luminance(QRgb rgb);
-double ratio(double luminanceA, double luminanceB);
+// Of two relative luminances (named apart: a colour constant would convert to a double).
+double luminanceRatio(double luminanceA, double luminanceB);
 double ratio(QColor a, QColor b);
 
 // Text from this many points up counts as large, and needs only 3:1.

@@ -1,0 +1,414 @@
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include "TestPlatform.h"
+#include "platform/ImageDecoder.h"
+#include "preview/ContrastMeter.h"
+#include "preview/CurrentImage.h"
+#include "preview/SampleTextBox.h"
+#include "preview/TileCss.h"
+#include "preview/TileGeometry.h"
+#include "preview/TilePainter.h"
+#include "preview/TiledView.h"
+#include "preview/TiledViewRect.h"
+#include "toolbox/Contrast.h"
+#include "toolbox/SampleSettings.h"
+#include "toolbox/TileSettings.h"
+#include "toolbox/Toolbox.h"
+
+namespace {
+
+const QColor Page(10, 200, 30);
+
+// Every pixel a colour of its own, so that a wrong pixel of the picture is seen.
+QImage numbered(int w, int h)
+{
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 7 % 256, y * 11 % 256, (x + y) % 2 ? 255 : 100));
+    return image;
+}
+
+QImage painted(TilePainter& painter, const QSize& window, const QImage& picture,
+               const TileMode& mode, const QRect& area = {})
+{
+    QImage out(window, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::magenta); // nothing painted shows
+    QPainter p(&out);
+    painter.paint(p, area.isNull() ? out.rect() : area, window, picture, mode, Page);
+    return out;
+}
+
+// The window as the geometry says it should be: the picture's pixel, the page, or a grid line
+// on a tile's first column or row.
+QRgb expected(const QImage& picture, const TileMode& mode, const QSize& window, const QPoint& at)
+{
+    const TileGeometry geometry(picture.size(), mode);
+    const auto source = geometry.pictureAt(at, window);
+    if (!source)
+        return Page.rgb();
+    const QRgb pixel = picture.pixel(*source) | 0xff000000;
+    const QPoint corner = geometry.tileCornerAt(at);
+    if (mode.grid && (at.x() == corner.x() || at.y() == corner.y()))
+        return TilePainter::gridPixel(pixel);
+    return pixel;
+}
+
+// Compares every pixel; reports the first difference.
+bool matchesGeometry(const QImage& shot, const QImage& picture, const TileMode& mode,
+                     QString* where)
+{
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x) {
+            const QRgb want = expected(picture, mode, shot.size(), {x, y});
+            if (shot.pixel(x, y) != want) {
+                *where = QStringLiteral("(%1, %2): %3, wanted %4")
+                             .arg(x)
+                             .arg(y)
+                             .arg(shot.pixel(x, y), 8, 16)
+                             .arg(want, 8, 16);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+class TestTiling : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void modeKeysAndGeometry();
+    void paintedPixelsFollowTheGeometry_data();
+    void paintedPixelsFollowTheGeometry();
+    void transparentTilesShowThePage();
+    void contrastFigures();
+    void contrastUnderTheText();
+    void cssText();
+    void keysAndToolboxSwitchesStayInStep();
+};
+
+void TestTiling::modeKeysAndGeometry()
+{
+    using Axis = TileMode::Axis;
+    QCOMPARE(TileMode::toggled(Axis::Both, Axis::Across), Axis::Across);
+    QCOMPARE(TileMode::toggled(Axis::Across, Axis::Across), Axis::Both);
+    QCOMPARE(TileMode::toggled(Axis::Across, Axis::Down), Axis::Down);
+    QCOMPARE(TileMode::clampZoom(0), 1);
+    QCOMPARE(TileMode::clampZoom(9), 8);
+
+    TileMode mode;
+    QVERIFY(mode.captionSuffix().isEmpty());
+    mode.offset = true;
+    mode.grid = true;
+    QCOMPARE(mode.captionSuffix(), QStringLiteral("offset, grid"));
+    mode.axis = Axis::Down;
+    mode.zoom = 3;
+    QCOMPARE(mode.captionSuffix(), QStringLiteral("offset, grid, down, 3\u00d7"));
+
+    // A 32 x 16 picture at 2x: tiles every 64 x 32, the offset moves them back half of that.
+    TileMode offset;
+    offset.offset = true;
+    offset.zoom = 2;
+    const TileGeometry both(QSize(32, 16), offset);
+    QCOMPARE(both.step(), QSize(64, 32));
+    QCOMPARE(both.origin(), QPoint(-32, -16));
+    const QSize window(200, 100);
+    QCOMPARE(both.tiledArea(window), QRect(0, 0, 200, 100));
+    // The window's corner shows the picture's middle; the picture's edges meet 32 px in.
+    QCOMPARE(*both.pictureAt({0, 0}, window), QPoint(16, 8));
+    QCOMPARE(*both.pictureAt({31, 15}, window), QPoint(31, 15));
+    QCOMPARE(*both.pictureAt({32, 16}, window), QPoint(0, 0));
+    QCOMPARE(both.tileCornerAt({33, 17}), QPoint(32, 16));
+    QCOMPARE(both.tileCornerAt({5, 5}), QPoint(-32, -16));
+
+    // One axis: a single band at the edge, offset only along the axis that repeats.
+    offset.axis = Axis::Across;
+    const TileGeometry across(QSize(32, 16), offset);
+    QCOMPARE(across.origin(), QPoint(-32, 0));
+    QCOMPARE(across.tiledArea(window), QRect(0, 0, 200, 32));
+    QVERIFY(!across.pictureAt({10, 32}, window));
+    offset.axis = Axis::Down;
+    offset.offset = false;
+    const TileGeometry down(QSize(32, 16), offset);
+    QCOMPARE(down.tiledArea(window), QRect(0, 0, 64, 100));
+    QCOMPARE(*down.pictureAt({63, 99}, window), QPoint(31, 1));
+    QVERIFY(!down.pictureAt({64, 0}, window));
+
+    // An odd step puts the extra pixel on the far side.
+    TileMode odd;
+    odd.offset = true;
+    QCOMPARE(TileGeometry(QSize(5, 5), odd).origin(), QPoint(-2, -2));
+}
+
+void TestTiling::paintedPixelsFollowTheGeometry_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<bool>("offset");
+    QTest::addColumn<bool>("grid");
+    QTest::addColumn<int>("axis");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QSize>("window");
+    using Axis = TileMode::Axis;
+    // Small tiles go through the pattern, large zoomed ones tile by tile: both must agree.
+    QTest::newRow("1x1") << QSize(1, 1) << false << false << int(Axis::Both) << 1 << QSize(300, 40);
+    QTest::newRow("3x2 zoom 3 offset")
+        << QSize(3, 2) << true << false << int(Axis::Both) << 3 << QSize(97, 61);
+    QTest::newRow("7x5 offset grid across")
+        << QSize(7, 5) << true << true << int(Axis::Across) << 4 << QSize(120, 80);
+    QTest::newRow("7x5 grid down")
+        << QSize(7, 5) << false << true << int(Axis::Down) << 2 << QSize(120, 80);
+    QTest::newRow("tile by tile") << QSize(300, 9) << true << true << int(Axis::Both) << 8
+                                  << QSize(500, 300);
+    QTest::newRow("tile by tile, down")
+        << QSize(300, 9) << false << true << int(Axis::Down) << 8 << QSize(500, 300);
+    QTest::newRow("big at 1x with grid")
+        << QSize(2100, 3) << true << true << int(Axis::Both) << 1 << QSize(300, 20);
+}
+
+void TestTiling::paintedPixelsFollowTheGeometry()
+{
+    QFETCH(QSize, picture);
+    QFETCH(bool, offset);
+    QFETCH(bool, grid);
+    QFETCH(int, axis);
+    QFETCH(int, zoom);
+    QFETCH(QSize, window);
+    TileMode mode;
+    mode.offset = offset;
+    mode.grid = grid;
+    mode.axis = TileMode::Axis(axis);
+    mode.zoom = zoom;
+    const QImage tile = numbered(picture.width(), picture.height());
+    TilePainter painter;
+    QString where;
+    const QImage whole = painted(painter, window, tile, mode);
+    QVERIFY2(matchesGeometry(whole, tile, mode, &where), qPrintable(where));
+    // A repaint of part of the window, as an exposed strip asks, paints that part the same.
+    const QRect strip(window.width() / 3, 1, window.width() / 3, window.height() - 2);
+    const QImage part = painted(painter, window, tile, mode, strip);
+    QCOMPARE(part.copy(strip), whole.copy(strip));
+    QCOMPARE(part.pixel(0, 0), QColor(Qt::magenta).rgba());
+}
+
+void TestTiling::transparentTilesShowThePage()
+{
+    QImage hole(4, 4, QImage::Format_ARGB32);
+    hole.fill(Qt::transparent);
+    hole.setPixel(1, 1, qRgba(0, 0, 255, 255));
+    for (const int zoom : {1, 8}) {
+        TilePainter painter;
+        TileMode mode;
+        mode.zoom = zoom;
+        const QImage shot = painted(painter, QSize(40, 40), hole, mode);
+        QCOMPARE(QColor(shot.pixel(0, 0)), Page);
+        QCOMPARE(QColor(shot.pixel(zoom, zoom)), QColor(Qt::blue));
+    }
+    // A huge transparent tile, drawn tile by tile, fills the page beneath it too.
+    QImage wide(700, 2, QImage::Format_ARGB32);
+    wide.fill(Qt::transparent);
+    TilePainter painter;
+    TileMode mode;
+    mode.zoom = 4;
+    QCOMPARE(QColor(painted(painter, QSize(50, 50), wide, mode).pixel(10, 10)), Page);
+}
+
+void TestTiling::contrastFigures()
+{
+    QVERIFY(qAbs(Contrast::ratio(Qt::black, Qt::white) - 21.0) < 1e-9);
+    QCOMPARE(Contrast::ratio(Qt::white, Qt::white), 1.0);
+    const double grey = Contrast::ratio(QColor(0x77, 0x77, 0x77), Qt::white);
+    QVERIFY2(qAbs(grey - 4.48) < 0.01, qPrintable(QString::number(grey)));
+    QCOMPARE(Contrast::ratioText(grey), QStringLiteral("4.48:1"));
+    QCOMPARE(Contrast::ratioText(21.0), QStringLiteral("21.0:1"));
+    // Rounding never lifts a failing figure onto the threshold.
+    QCOMPARE(Contrast::ratioText(4.497), QStringLiteral("4.49:1"));
+    QCOMPARE(Contrast::ratioText(2.999), QStringLiteral("2.99:1"));
+    QVERIFY(!Contrast::passesAA(grey, 12));
+    QVERIFY(!Contrast::passesAA(grey, 17));
+    QVERIFY(Contrast::passesAA(grey, 18)); // large text needs 3:1
+    QVERIFY(!Contrast::passesAA(2.9, 24));
+    QVERIFY(Contrast::passesAA(4.5, 12));
+}
+
+void TestTiling::contrastUnderTheText()
+{
+    // A 2 x 1 tile, white then black: black text over it meets the black pixels somewhere.
+    QImage stripes(2, 1, QImage::Format_RGB32);
+    stripes.setPixel(0, 0, qRgb(255, 255, 255));
+    stripes.setPixel(1, 0, qRgb(0, 0, 0));
+    QImage cover(20, 10, QImage::Format_ARGB32_Premultiplied);
+    cover.fill(Qt::transparent);
+    QPainter(&cover).fillRect(QRect(2, 2, 10, 4), Qt::black);
+    const QSize window(200, 100);
+    const auto worst = ContrastMeter::worstRatio(cover, {27, 27}, Qt::black, stripes,
+                                                 TileGeometry(stripes.size(), {}), window, Page);
+    QVERIFY(worst);
+    QCOMPARE(*worst, 1.0);
+
+    // Under a one-row band the text lies on the page: measured against the page colour.
+    QImage white(4, 4, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    TileMode band;
+    band.axis = TileMode::Axis::Across;
+    const auto onPage = ContrastMeter::worstRatio(cover, {27, 27}, Qt::black, white,
+                                                  TileGeometry(white.size(), band), window, Page);
+    QCOMPARE(*onPage, Contrast::ratio(Qt::black, Page));
+
+    // A half-transparent picture shows the page through it.
+    QImage veil(1, 1, QImage::Format_ARGB32);
+    veil.setPixel(0, 0, qRgba(255, 255, 255, 0));
+    const auto through = ContrastMeter::worstRatio(cover, {27, 27}, Qt::black, veil,
+                                                   TileGeometry(veil.size(), {}), window, Page);
+    QCOMPARE(*through, Contrast::ratio(Qt::black, Page));
+
+    // No text, nothing to measure; text outside the window neither.
+    QImage none(20, 10, QImage::Format_ARGB32_Premultiplied);
+    none.fill(Qt::transparent);
+    QVERIFY(!ContrastMeter::worstRatio(none, {27, 27}, Qt::black, white, TileGeometry({4, 4}, {}),
+                                       window, Page));
+    QVERIFY(!ContrastMeter::worstRatio(cover, {300, 27}, Qt::black, white, TileGeometry({4, 4}, {}),
+                                       window, Page));
+}
+
+void TestTiling::cssText()
+{
+    TileMode mode;
+    QCOMPARE(TileCss::declarations(QStringLiteral("oak.png"), mode, QSize(128, 64),
+                                   QColor(0x12, 0x34, 0x56)),
+             QStringLiteral("background-color: #123456;\n"
+                            "background-image: url(\"oak.png\");\n"
+                            "background-repeat: repeat;\n"
+                            "background-size: 128px 64px;\n"));
+    mode.axis = TileMode::Axis::Across;
+    mode.zoom = 3;
+    mode.offset = true;
+    QCOMPARE(TileCss::declarations(QStringLiteral("dots 1.gif"), mode, QSize(16, 10), Qt::white),
+             QStringLiteral("background-color: #ffffff;\n"
+                            "background-image: url(\"dots%201.gif\");\n"
+                            "background-repeat: repeat-x;\n"
+                            "background-size: 48px 30px;\n"
+                            "background-position: -24px 0;\n"
+                            "image-rendering: pixelated;\n"));
+    // A hostile name cannot end the string or the declaration.
+    const QString url = TileCss::urlOf(QStringLiteral("a\"b\\c\nd);e.png"));
+    QVERIFY(!url.contains(QLatin1Char('"')) && !url.contains(QLatin1Char('\\')) &&
+            !url.contains(QLatin1Char('\n')));
+    QCOMPARE(QUrl::fromPercentEncoding(url.toLatin1()), QStringLiteral("a\"b\\c\nd);e.png"));
+}
+
+void TestTiling::keysAndToolboxSwitchesStayInStep()
+{
+    QTemporaryDir dir;
+    QImage half(16, 16, QImage::Format_RGB32);
+    half.fill(Qt::white);
+    QPainter(&half).fillRect(0, 0, 8, 16, Qt::black);
+    QVERIFY(half.save(dir.filePath(QStringLiteral("half.bmp"))));
+
+    QtImageDecoder decoder;
+    CurrentImage image(decoder);
+    TiledViewRect rect;
+    SampleSettings sample;
+    TileSettings tiles(Qt::white);
+    FakeClipboard clipboard;
+    FakeFontCatalog fonts;
+    FakePrintService printer;
+    FakeMessageBoxes messages;
+    TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
+    Toolbox toolbox(sample, tiles, fonts, printer, messages, nullptr);
+    QObject::connect(&tiled.contrast(), &ContrastMeter::measured, &toolbox, &Toolbox::showContrast);
+    image.load(dir.path(), QStringLiteral("half.bmp"));
+    tiled.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&tiled));
+    auto box = [&toolbox](const char* name) {
+        return toolbox.findChild<QCheckBox*>(QString::fromLatin1(name));
+    };
+    auto* zoom = toolbox.findChild<QScrollBar*>(QStringLiteral("HScrollZoom"));
+    auto label = [&toolbox](const char* name) {
+        return toolbox.findChild<QLabel*>(QString::fromLatin1(name))->text();
+    };
+
+    QTest::keyClick(&tiled, Qt::Key_O);
+    QVERIFY(box("chkOffset")->isChecked());
+    QCOMPARE(tiled.windowTitle(), QStringLiteral("Preview \u2014 offset"));
+    // The offset puts the picture's middle at the corner: white there, not black.
+    QTRY_COMPARE(QColor(tiled.grab().toImage().pixel(2, 2)), QColor(Qt::white));
+    box("chkGrid")->click();
+    QVERIFY(tiles.mode().grid);
+    QCOMPARE(tiled.windowTitle(), QStringLiteral("Preview \u2014 offset, grid"));
+    QTest::keyClick(&tiled, Qt::Key_G);
+    QVERIFY(!box("chkGrid")->isChecked());
+
+    QTest::keyClick(&tiled, Qt::Key_X);
+    QVERIFY(box("chkAcross")->isChecked());
+    QTest::keyClick(&tiled, Qt::Key_Y);
+    QVERIFY(box("chkDown")->isChecked() && !box("chkAcross")->isChecked());
+    QTest::keyClick(&tiled, Qt::Key_Y);
+    QCOMPARE(tiles.mode().axis, TileMode::Axis::Both);
+    QVERIFY(!box("chkDown")->isChecked());
+    box("chkAcross")->click();
+    QCOMPARE(tiles.mode().axis, TileMode::Axis::Across);
+    box("chkAcross")->click();
+    QCOMPARE(tiles.mode().axis, TileMode::Axis::Both);
+
+    QTest::keyClick(&tiled, Qt::Key_Plus);
+    QTest::keyClick(&tiled, Qt::Key_Equal);
+    QCOMPARE(zoom->value(), 3);
+    QCOMPARE(label("lblZoom"), QStringLiteral("3\u00d7"));
+    for (int k = 0; k < 9; ++k)
+        QTest::keyClick(&tiled, Qt::Key_Plus);
+    QCOMPARE(tiles.mode().zoom, 8);
+    QTest::keyClick(&tiled, Qt::Key_Minus);
+    QCOMPARE(zoom->value(), 7);
+    // Ctrl and the wheel: a zoom step per notch, half notches gathered.
+    QWheelEvent half1({5, 5}, tiled.mapToGlobal(QPointF(5, 5)), {}, {0, -60}, Qt::NoButton,
+                      Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&tiled, &half1);
+    QCOMPARE(tiles.mode().zoom, 7);
+    QCoreApplication::sendEvent(&tiled, &half1);
+    QCOMPARE(tiles.mode().zoom, 6);
+    zoom->setValue(2);
+    QCOMPARE(tiles.mode().zoom, 2);
+    QTest::keyClick(&tiled, Qt::Key_0);
+    QCOMPARE(zoom->value(), 1);
+    QTest::keyClick(&tiled, Qt::Key_Minus);
+    QCOMPARE(tiles.mode().zoom, 1);
+
+    // Ctrl+C copies what shows.
+    QTest::keyClick(&tiled, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard.texts, QStringList{tiled.css()});
+    QVERIFY(clipboard.texts.first().contains(QStringLiteral("url(\"half.bmp\")")));
+    QVERIFY(clipboard.texts.first().contains(QStringLiteral("background-position: -8px -8px;")));
+
+    // "Background" turns the colour bars to the page colour and back.
+    auto* red = toolbox.findChild<QScrollBar*>(QStringLiteral("vColor0"));
+    box("chkBackground")->click();
+    QCOMPARE(red->value(), 0); // the page is white
+    red->setValue(255);        // no red in the page
+    QCOMPARE(tiles.background(), QColor(0, 255, 255));
+    QCOMPARE(sample.colour(), QColor(Qt::black));
+    box("chkBackground")->click();
+    QCOMPARE(red->value(), 255); // the text is black again on the bars
+
+    // The contrast follows: black text on black and white tiles is at worst 1:1.
+    QTRY_COMPARE(label("lblContrast"), QStringLiteral("Contrast 1.00:1"));
+    QCOMPARE(label("lblVerdict"), QStringLiteral("fails"));
+
+    // Closing returns to the plain view; the page colour stays.
+    tiled.close();
+    QCOMPARE(tiles.mode(), TileMode());
+    QVERIFY(!box("chkOffset")->isChecked());
+    QCOMPARE(tiled.windowTitle(), QStringLiteral("Preview"));
+    QCOMPARE(tiles.background(), QColor(0, 255, 255));
+}
+
+QTEST_MAIN(TestTiling)
+#include "tst_tiling.moc"
