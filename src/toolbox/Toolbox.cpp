@@ -159,13 +159,14 @@ void Toolbox::buildTileControls()
     line->setGeometry(Twips::toPixels(30, 6990 - 15, 1350, 30));
 
     auto check = [this](const char* name, const QString& text, int left, int top, int width) {
-        return place(new QCheckBox(text, this), name, left, top, width, 225);
+        return place(new QCheckBox(text, this), name, left, top, width, 240);
     };
-    m_offset = check("chkOffset", QStringLiteral("Offset"), 30, 7080, 690);
-    m_grid = check("chkGrid", QStringLiteral("Grid"), 765, 7080, 630);
-    m_across = check("chkAcross", QStringLiteral("Across"), 30, 7350, 690);
-    m_down = check("chkDown", QStringLiteral("Down"), 765, 7350, 630);
-    m_background = check("chkBackground", QStringLiteral("Background"), 30, 7620, 1365);
+    // One a row: two side by side would cut their captions at this width.
+    m_offset = check("chkOffset", QStringLiteral("Offset"), 30, 7080, 1365);
+    m_grid = check("chkGrid", QStringLiteral("Grid"), 30, 7335, 1365);
+    m_across = check("chkAcross", QStringLiteral("Across"), 30, 7590, 1365);
+    m_down = check("chkDown", QStringLiteral("Down"), 30, 7845, 1365);
+    m_background = check("chkBackground", QStringLiteral("Background"), 30, 8100, 1365);
     connect(m_offset, &QCheckBox::toggled, &m_tiles, &TileSettings::setOffset);
     connect(m_grid, &QCheckBox::toggled, &m_tiles, &TileSettings::setGrid);
     connect(m_across, &QCheckBox::toggled, this, [this](bool on) {
@@ -178,15 +179,15 @@ void Toolbox::buildTileControls()
         showColourOnBars(page ? m_tiles.background() : m_sample.colour());
     });
 
-    caption(this, "lblZoomCaption", QStringLiteral("Zoom:"), 30, 7920);
-    m_zoomLabel = place(new QLabel(this), "lblZoom", 870, 7920, 405, 225);
-    m_zoom = place(new QScrollBar(Qt::Horizontal, this), "HScrollZoom", 30, 8190, 1365, 255);
+    caption(this, "lblZoomCaption", QStringLiteral("Zoom:"), 30, 8400);
+    m_zoomLabel = place(new QLabel(this), "lblZoom", 870, 8400, 405, 225);
+    m_zoom = place(new QScrollBar(Qt::Horizontal, this), "HScrollZoom", 30, 8670, 1365, 255);
     m_zoom->setRange(TileMode::MinZoom, TileMode::MaxZoom);
     m_zoom->setPageStep(1);
     connect(m_zoom, &QScrollBar::valueChanged, &m_tiles, &TileSettings::setZoom);
 
-    m_contrast = place(new QLabel(this), "lblContrast", 30, 8550, 1365, 225);
-    m_verdict = place(new QLabel(this), "lblVerdict", 30, 8820, 1365, 225);
+    m_contrast = place(new QLabel(this), "lblContrast", 30, 9030, 1365, 225);
+    m_verdict = place(new QLabel(this), "lblVerdict", 30, 9285, 1365, 225);
     connect(&m_tiles, &TileSettings::modeChanged, this, &Toolbox::reflectMode);
     // The large-text threshold depends on the size.
     connect(&m_sample, &SampleSettings::sampleChanged, this, &Toolbox::showVerdict);

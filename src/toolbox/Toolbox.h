@@ -29,7 +29,7 @@ public:
     static const QString FontColourCaption;
     static const QString PageColourCaption;
     static constexpr int InnerWidth = 1440; // twips
-    static constexpr int InnerHeight = 9240;
+    static constexpr int InnerHeight = 9600;
 
     Toolbox(SampleSettings& sample, TileSettings& tiles, const FontCatalog& fonts,
             PrintService& printer, MessageBoxes& messages, QWidget* owner);
