@@ -269,6 +269,18 @@ void TestTiling::contrastUnderTheText()
     const auto through = ContrastMeter::worstRatio(cover, {27, 27}, Qt::black, veil,
                                                    TileGeometry(veil.size(), {}), window, Page);
     QCOMPARE(*through, Contrast::ratio(Qt::black, Page));
+    // Also when the picture is kept premultiplied, as drawn SVG pictures are.
+    QImage halfRed(1, 1, QImage::Format_ARGB32);
+    halfRed.setPixel(0, 0, qRgba(255, 0, 0, 128));
+    const QColor mixed((255 * 128 + Page.red() * 127 + 127) / 255, (Page.green() * 127 + 127) / 255,
+                       (Page.blue() * 127 + 127) / 255);
+    for (const QImage& red :
+         {halfRed, halfRed.convertToFormat(QImage::Format_ARGB32_Premultiplied)}) {
+        const auto mix = ContrastMeter::worstRatio(cover, {27, 27}, Qt::black, red,
+                                                   TileGeometry(red.size(), {}), window, Page);
+        QVERIFY2(qAbs(*mix - Contrast::ratio(Qt::black, mixed)) < 0.02,
+                 qPrintable(QString::number(*mix)));
+    }
 
     // No text, nothing to measure; text outside the window neither.
     QImage none(20, 10, QImage::Format_ARGB32_Premultiplied);

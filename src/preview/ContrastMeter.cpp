@@ -68,6 +68,11 @@ std::optional<double> ContrastMeter::worstRatio(const QImage& coverage, const QP
                                                 const TileGeometry& geometry, const QSize& window,
                                                 const QColor& background)
 {
+    // pixel() hands premultiplied formats over as they are stored; the mix below wants them
+    // straight (drawn SVG pictures come premultiplied).
+    const QImage straight = picture.pixelFormat().premultiplied() == QPixelFormat::Premultiplied
+                                ? picture.convertToFormat(QImage::Format_ARGB32)
+                                : picture;
     const QRgb page = background.rgb();
     const double textLuminance = Contrast::luminance(text);
     const QImage mask = coverage.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -82,9 +87,9 @@ std::optional<double> ContrastMeter::worstRatio(const QImage& coverage, const QP
             if (!visible.contains(there))
                 continue;
             QRgb under = page;
-            if (!picture.isNull()) {
+            if (!straight.isNull()) {
                 if (const auto source = geometry.pictureAt(there, window))
-                    under = overPage(picture.pixel(*source), page);
+                    under = overPage(straight.pixel(*source), page);
             }
             const double r = Contrast::luminanceRatio(textLuminance, Contrast::luminance(under));
             worst = worst ? std::min(*worst, r) : r;
