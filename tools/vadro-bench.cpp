@@ -7,6 +7,9 @@
 //                           does ($XDG_CACHE_HOME/thumbnails), or without it
 //                           "thumbs files=N seconds=S files_per_s=F peak_rss_mib=M cached=C
 //                            written=W write_seconds=T budget_peak_mib=B"
+//   vadro-bench seam DIR    the seam score of each picture of the folder (the listed types and
+//                           PNG), in name order, one line each: "seam NAME SCORE"; then, on
+//                           stderr, the slowest score's time and how many files did not decode
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -26,10 +29,12 @@
 #include "listing/TypeFilter.h"
 #include "platform/FileTypeInfo.h"
 #include "platform/ImageDecoder.h"
+#include "preview/SeamScore.h"
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbnailBuilder.h"
 #include "thumbs/ThumbnailCache.h"
 #include "thumbs/ThumbnailCacheWriter.h"
+#include "ui/FileText.h"
 #include "ui/StatusBar.h"
 
 namespace {
@@ -43,7 +48,7 @@ double peakRssMib()
 
 int usage()
 {
-    QTextStream(stderr) << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR\n";
+    QTextStream(stderr) << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR | seam DIR\n";
     return 2;
 }
 
@@ -132,6 +137,45 @@ int benchList(const QString& folder)
     return model.rowCount() > 0 ? 0 : 1;
 }
 
+int benchSeam(const QString& folder)
+{
+    FileList files;
+    files.setPattern(TypeFilter().filePattern() + QStringLiteral(";*.png"));
+    if (!files.setPath(folder))
+        return 1;
+    QtImageDecoder decoder;
+    QTextStream out(stdout);
+    int scored = 0, broken = 0;
+    qint64 slowest = 0;
+    QString slowestName;
+    for (int i = 0; i < files.count(); ++i) {
+        const DecodedImage decoded = decoder.decode(FileText::join(folder, files.name(i)));
+        if (!decoded.ok()) {
+            ++broken;
+            continue;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const int score = SeamScore::of(decoded.image);
+        const qint64 nanoseconds = clock.nsecsElapsed();
+        if (nanoseconds > slowest) {
+            slowest = nanoseconds;
+            slowestName = files.name(i);
+        }
+        out << "seam " << files.name(i) << ' ' << score << '\n';
+        ++scored;
+    }
+    out.flush();
+    if (scored > 0)
+        QTextStream(stderr) << "vadro-bench: slowest score "
+                            << QString::number(slowest / 1e6, 'f', 2) << " ms (" << slowestName
+                            << ")\n";
+    if (broken > 0)
+        QTextStream(stderr) << "vadro-bench: " << broken << " of " << files.count()
+                            << " files did not decode\n";
+    return scored > 0 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -149,6 +193,8 @@ int main(int argc, char* argv[])
         loadVadroResources();
         MimeFileTypeInfo::chooseIconTheme();
     }
+    if (args.size() == 3 && args[1] == QLatin1String("seam"))
+        return benchSeam(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("list"))
         return benchList(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("thumbs"))
