@@ -161,9 +161,9 @@ SeamScore::Axis down(const Pixels& pixels)
     const int w = pixels.image().width(), h = pixels.image().height();
     if (h < 2 || w < 1)
         return {};
-    // Sampled columns come in runs of adjacent pixels, so each row is read a cache line at a
-    // time rather than a pixel from each of hundreds of lines.
-    constexpr int Run = 32;
+    // Sampled columns come in runs of adjacent pixels: a large picture's rows are then read in
+    // a few strides of half a kilobyte, not a pixel from each of hundreds of cache lines.
+    constexpr int Run = 128;
     const int wanted = linesFor(h, w);
     const bool every = wanted >= w || w <= 2 * Run;
     const int run = every ? w : Run;
