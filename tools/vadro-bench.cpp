@@ -141,8 +141,10 @@ int benchSeam(const QString& folder)
 {
     FileList files;
     files.setPattern(TypeFilter().filePattern() + QStringLiteral(";*.png"));
-    if (!files.setPath(folder))
+    if (!files.setPath(folder)) {
+        QTextStream(stderr) << "vadro-bench: cannot read " << folder << "\n";
         return 1;
+    }
     QtImageDecoder decoder;
     QTextStream out(stdout);
     int scored = 0, broken = 0;
@@ -173,6 +175,8 @@ int benchSeam(const QString& folder)
     if (broken > 0)
         QTextStream(stderr) << "vadro-bench: " << broken << " of " << files.count()
                             << " files did not decode\n";
+    if (scored == 0)
+        QTextStream(stderr) << "vadro-bench: no picture to score in " << folder << "\n";
     return scored > 0 ? 0 : 1;
 }
 
