@@ -11,6 +11,9 @@
 //                           for tiles from 1 x 1 to 1024 x 1024 at zoom 1 to 8, beside a plain
 //                           fill of the same area in the same run (the floor); one line each
 //                           "tile SIDE zoom=Z repaint_ms=R fill_ms=F ratio=X path=P", medians
+//   vadro-bench seam DIR    the seam score of each picture of the folder (the listed types and
+//                           PNG), in name order, one line each: "seam NAME SCORE"; then, on
+//                           stderr, the slowest score's time and how many files did not decode
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -33,11 +36,13 @@
 #include "listing/TypeFilter.h"
 #include "platform/FileTypeInfo.h"
 #include "platform/ImageDecoder.h"
+#include "preview/SeamScore.h"
 #include "preview/TilePainter.h"
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbnailBuilder.h"
 #include "thumbs/ThumbnailCache.h"
 #include "thumbs/ThumbnailCacheWriter.h"
+#include "ui/FileText.h"
 #include "ui/StatusBar.h"
 
 namespace {
@@ -51,7 +56,8 @@ double peakRssMib()
 
 int usage()
 {
-    QTextStream(stderr) << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR | tile\n";
+    QTextStream(stderr)
+        << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR | tile | seam DIR\n";
     return 2;
 }
 
@@ -207,7 +213,48 @@ int benchTile()
     }
     QTextStream(stdout) << "tile worst_ratio=" << QString::number(worst, 'f', 2) << "\n";
     return 0;
-}
+    int benchSeam(const QString& folder)
+    {
+        FileList files;
+        files.setPattern(TypeFilter().filePattern() + QStringLiteral(";*.png"));
+        if (!files.setPath(folder)) {
+            QTextStream(stderr) << "vadro-bench: cannot read " << folder << "\n";
+            return 1;
+        }
+        QtImageDecoder decoder;
+        QTextStream out(stdout);
+        int scored = 0, broken = 0;
+        qint64 slowest = 0;
+        QString slowestName;
+        for (int i = 0; i < files.count(); ++i) {
+            const DecodedImage decoded = decoder.decode(FileText::join(folder, files.name(i)));
+            if (!decoded.ok()) {
+                ++broken;
+                continue;
+            }
+            QElapsedTimer clock;
+            clock.start();
+            const int score = SeamScore::of(decoded.image);
+            const qint64 nanoseconds = clock.nsecsElapsed();
+            if (nanoseconds > slowest) {
+                slowest = nanoseconds;
+                slowestName = files.name(i);
+            }
+            out << "seam " << files.name(i) << ' ' << score << '\n';
+            ++scored;
+        }
+        out.flush();
+        if (scored > 0)
+            QTextStream(stderr) << "vadro-bench: slowest score "
+                                << QString::number(slowest / 1e6, 'f', 2) << " ms (" << slowestName
+                                << ")\n";
+        if (broken > 0)
+            QTextStream(stderr) << "vadro-bench: " << broken << " of " << files.count()
+                                << " files did not decode\n";
+        if (scored == 0)
+            QTextStream(stderr) << "vadro-bench: no picture to score in " << folder << "\n";
+        return scored > 0 ? 0 : 1;
+    }
 
 } // namespace
 
@@ -228,6 +275,8 @@ int main(int argc, char* argv[])
     }
     if (args.size() == 2 && args[1] == QLatin1String("tile"))
         return benchTile();
+    if (args.size() == 3 && args[1] == QLatin1String("seam"))
+        return benchSeam(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("list"))
         return benchList(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("thumbs"))

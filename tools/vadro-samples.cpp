@@ -1,7 +1,9 @@
-// vadro-samples: writes a folder of seamless tile patterns to try the previewer on.
+// vadro-samples: writes a folder of tile patterns to try the previewer on.
 //
-// Every pattern repeats exactly at the tile edges, and every run writes the same bytes: all
-// "randomness" comes from a hash of pixel or cell coordinates with a fixed seed, never the clock.
+// Every pattern repeats exactly at the tile edges but one: "clouds-crop" is cut out of the
+// clouds at bounds off their period, a picture with a plain seam to check the seam tools on.
+// Every run writes the same bytes: all "randomness" comes from a hash of pixel or cell
+// coordinates with a fixed seed, never the clock.
 
 #include "samples/Encoders.h"
 #include "samples/Patterns.h"
@@ -23,8 +25,10 @@ void writeAll(const Put& put)
     put("brick-sand", "jpg", grained(bricks({640, 480}, 16, 8, 0xc9a877_rgb, 0x8a7d6b_rgb), 10, 2));
     put("gradient-sunset", "jpg",
         gradient({800, 600}, {0xffb347_rgb, 0xff5e62_rgb, 0x6a3093_rgb}, 0, 1, false));
-    put("clouds-sky", "jpg",
-        noise({1024, 768}, 4, 3, Noise::Clouds, {0x3b7dd8_rgb, 0x8fbdf0_rgb, 0xffffff_rgb}, 11));
+    const QImage clouds =
+        noise({1024, 768}, 4, 3, Noise::Clouds, {0x3b7dd8_rgb, 0x8fbdf0_rgb, 0xffffff_rgb}, 11);
+    put("clouds-sky", "jpg", clouds);
+    put("clouds-crop", "jpg", clouds.copy(200, 150, 480, 360)); // not seamless, on purpose
     put("granite-grey", "jpg",
         noise({128, 128}, 8, 8, Noise::Granite,
               {0x2b2b2e_rgb, 0x77777c_rgb, 0xb9b6b0_rgb, 0xf4f1ea_rgb}, 21));
@@ -482,7 +486,7 @@ int main(int argc, char** argv)
     const bool photos = argc == 3 && std::strcmp(argv[1], "--photos") == 0;
     if (argc != 2 && !corpus && !photos) {
         std::fprintf(stderr,
-                     "usage: vadro-samples OUTDIR           seamless sample tiles\n"
+                     "usage: vadro-samples OUTDIR           sample tiles\n"
                      "       vadro-samples --corpus OUTDIR  the %d-file benchmark corpus\n"
                      "       vadro-samples --photos OUTDIR  large photographs, JPEG, PNG, PPM\n",
                      CorpusFiles);

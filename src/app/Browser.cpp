@@ -142,8 +142,9 @@ void Browser::showImageInfo()
     const ImageFacts facts = ImageFacts::of(
         m_parts.current.file(), m_parts.current.hasPicture(), m_parts.current.picWidth(),
         m_parts.current.picHeight(),
-        SafeFile::regularFileSize(FileText::join(m_files->path(), m_parts.current.file())));
-    m_parts.status.showParts(facts.file, facts.dim, facts.size);
+        SafeFile::regularFileSize(FileText::join(m_files->path(), m_parts.current.file())),
+        m_parts.current.seamScore());
+    m_parts.status.showParts(facts.file, facts.dim, facts.size, facts.seam);
 }
 
 void Browser::clearPreview()

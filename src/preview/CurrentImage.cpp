@@ -1,6 +1,7 @@
 #include "preview/CurrentImage.h"
 
 #include "layout/Twips.h"
+#include "preview/SeamScore.h"
 #include "ui/FileText.h"
 
 CurrentImage::CurrentImage(const ImageDecoder& decoder, QObject* parent)
@@ -20,11 +21,19 @@ const QPixmap& CurrentImage::pixmap() const
     return m_pixmap;
 }
 
+std::optional<int> CurrentImage::seamScore() const
+{
+    if (!m_seamScore && !m_image.isNull())
+        m_seamScore = SeamScore::of(m_image);
+    return m_seamScore;
+}
+
 void CurrentImage::load(const QString& folder, const QString& file)
 {
     m_folder = folder;
     m_file = file;
     m_pixmap = QPixmap();
+    m_seamScore.reset();
     if (file.isEmpty()) {
         Q_EMIT changed();
         return;
@@ -44,6 +53,7 @@ void CurrentImage::clear()
     m_file.clear();
     m_image = QImage();
     m_pixmap = QPixmap();
+    m_seamScore.reset();
     m_failure = DecodedImage::Failure::None;
     Q_EMIT cleared();
 }

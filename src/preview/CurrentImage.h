@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QString>
 
+#include <optional>
+
 #include "platform/ImageDecoder.h"
 
 // The picture the user last chose: its folder, its name and the decoded picture at natural
@@ -25,6 +27,8 @@ public:
     const QImage& image() const { return m_image; }
     // The picture for painting, converted once.
     const QPixmap& pixmap() const;
+    // How well the picture tiles, 0..100, worked out on first asking; none without a picture.
+    std::optional<int> seamScore() const;
     DecodedImage::Failure failure() const { return m_failure; }
     // Natural size in twips (15 per pixel); kept after a clear until the next load.
     int picWidth() const { return m_picWidth; }
@@ -45,6 +49,7 @@ private:
     QString m_file;
     QImage m_image;
     mutable QPixmap m_pixmap;
+    mutable std::optional<int> m_seamScore;
     DecodedImage::Failure m_failure = DecodedImage::Failure::None;
     int m_picWidth = 0;
     int m_picHeight = 0;

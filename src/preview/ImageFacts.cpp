@@ -9,7 +9,7 @@ QString ImageFacts::formatSize(qint64 length)
 }
 
 ImageFacts ImageFacts::of(const QString& name, bool hasPicture, int picWidth, int picHeight,
-                          std::optional<qint64> length)
+                          std::optional<qint64> length, std::optional<int> seamScore)
 {
     ImageFacts facts;
     facts.file = QStringLiteral("File: ") + name;
@@ -20,5 +20,7 @@ ImageFacts ImageFacts::of(const QString& name, bool hasPicture, int picWidth, in
     }
     if (length)
         facts.size = QStringLiteral("Size: ") + formatSize(*length) + QStringLiteral(" bytes");
+    if (hasPicture && seamScore)
+        facts.seam = QStringLiteral("Seam: %1").arg(*seamScore);
     return facts;
 }

@@ -38,13 +38,14 @@ void StatusBar::setSimpleText(const QString& text)
         m_line->setSimpleText(text);
 }
 
-void StatusBar::showParts(const QString& file, const QString& dim, const QString& size)
+void StatusBar::showParts(const QString& file, const QString& dim, const QString& size,
+                          const QString& seam)
 {
-    showParts(m_host->width(), file, dim, size);
+    showParts(m_host->width(), file, dim, size, seam);
 }
 
 void StatusBar::showParts(int innerWidth, const QString& file, const QString& dim,
-                          const QString& size)
+                          const QString& size, const QString& seam)
 {
     if (!m_line)
         return;
@@ -54,5 +55,5 @@ void StatusBar::showParts(int innerWidth, const QString& file, const QString& di
     m_line->setPartText(0, file);
     m_line->setPartText(1, dim);
     m_line->setPartText(2, size);
-    m_line->setPartText(3, QString());
+    m_line->setPartText(3, seam);
 }

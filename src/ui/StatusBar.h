@@ -28,9 +28,11 @@ public:
     // The simple text without changing the mode (menu help, some messages).
     void setSimpleText(const QString& text);
     // Four parts with right edges q, 2q, 3q and the rest, for a window innerWidth pixels wide.
-    void showParts(int innerWidth, const QString& file, const QString& dim, const QString& size);
+    void showParts(int innerWidth, const QString& file, const QString& dim, const QString& size,
+                   const QString& seam = QString());
     // The same across the window that holds the bar.
-    void showParts(const QString& file, const QString& dim, const QString& size);
+    void showParts(const QString& file, const QString& dim, const QString& size,
+                   const QString& seam = QString());
 
 private:
     QWidget* m_host;

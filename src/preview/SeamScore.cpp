@@ -1,0 +1,238 @@
+#include "preview/SeamScore.h"
+
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+inline quint32 absDiff(uchar a, uchar b)
+{
+    return a > b ? quint32(a - b) : quint32(b - a);
+}
+
+inline quint32 step(QRgb a, QRgb b)
+{
+    return absDiff(uchar(a), uchar(b)) + absDiff(uchar(a >> 8), uchar(b >> 8)) +
+           absDiff(uchar(a >> 16), uchar(b >> 16)) + absDiff(uchar(a >> 24), uchar(b >> 24));
+}
+
+// The loops below run in fixed blocks so the compiler turns each block into a few vector
+// instructions, both where it vectorises only loops of a known length (-O2) and where it
+// vectorises everything (-O3: a block of 32 keeps it from a slower outer-loop form).
+constexpr int Block = 32;
+
+// acc[i] += |a[i] - b[i]| for n bytes.
+void accumulate(quint32* __restrict acc, const uchar* a, const uchar* b, int n)
+{
+    int i = 0;
+    for (; i + Block <= n; i += Block)
+        for (int k = 0; k < Block; ++k)
+            acc[i + k] += absDiff(a[i + k], b[i + k]);
+    for (; i < n; ++i)
+        acc[i] += absDiff(a[i], b[i]);
+}
+
+// The sum of |a[i] - b[i]| over n bytes.
+quint64 difference(const uchar* a, const uchar* b, int n)
+{
+    quint64 sum = 0;
+    int i = 0;
+    for (; i + Block <= n; i += Block) {
+        quint32 block = 0;
+        for (int k = 0; k < Block; ++k)
+            block += absDiff(a[i + k], b[i + k]);
+        sum += block;
+    }
+    for (; i < n; ++i)
+        sum += absDiff(a[i], b[i]);
+    return sum;
+}
+
+// count indices of 0..n-1, evenly spread, starting at 0.
+std::vector<int> spread(int n, int count)
+{
+    std::vector<int> out;
+    const int taken = std::clamp(count, 0, n);
+    out.reserve(size_t(taken));
+    for (int i = 0; i < taken; ++i)
+        out.push_back(int(qint64(i) * n / taken));
+    return out;
+}
+
+// How many lines a pass over lines `length` pixels long reads, of `available`.
+int linesFor(int length, int available)
+{
+    const qint64 lines =
+        std::max<qint64>(SeamScore::MinLines, SeamScore::PairsPerAxis / std::max(length, 1));
+    return int(std::min<qint64>(lines, available));
+}
+
+// The picture's pixels premultiplied, so a transparent pixel counts as what it shows. The two
+// 32-bit layouts decoders give most are read in place, a picture in any other layout is
+// converted once up to 16 megapixels (64 MB), a larger one a line or a pixel at a time: a
+// 100-megapixel palette picture would take 400 MB.
+class Pixels
+{
+public:
+    static constexpr qint64 ConvertWhole = 16 << 20;
+
+    explicit Pixels(const QImage& image)
+    {
+        if (image.format() == QImage::Format_RGB32 ||
+            image.format() == QImage::Format_ARGB32_Premultiplied) {
+            m_image = image;
+            m_direct = true;
+        } else if (qint64(image.width()) * image.height() <= ConvertWhole) {
+            m_image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            m_direct = true;
+        } else {
+            m_image = image;
+        }
+    }
+
+    const QImage& image() const { return m_image; }
+    bool direct() const { return m_direct; }
+
+    // Row y; `scratch` holds it while it is in use when it has to be converted.
+    const QRgb* row(int y, QImage& scratch) const
+    {
+        if (!m_direct) {
+            scratch = m_image.copy(0, y, m_image.width(), 1)
+                          .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            return reinterpret_cast<const QRgb*>(scratch.constScanLine(0));
+        }
+        return reinterpret_cast<const QRgb*>(m_image.constScanLine(y));
+    }
+
+    // A few columns of row y of a picture that is not read in place.
+    void gather(int y, const std::vector<int>& columns, std::vector<QRgb>& out) const
+    {
+        out.resize(columns.size());
+        for (size_t i = 0; i < columns.size(); ++i)
+            out[i] = qPremultiply(m_image.pixel(columns[i], y));
+    }
+
+private:
+    QImage m_image;
+    bool m_direct = false;
+};
+
+// sums[i] is the summed step between line i and line i + 1 over `lines` lines; the last entry
+// is the wrap-around one.
+SeamScore::Axis summarise(const std::vector<quint64>& sums, int lines)
+{
+    SeamScore::Axis axis;
+    if (sums.size() < 2 || lines < 1)
+        return axis;
+    axis.exists = true;
+    axis.strongest = double(*std::max_element(sums.begin(), sums.end() - 1)) / lines;
+    axis.seam = double(sums.back()) / lines;
+    return axis;
+}
+
+SeamScore::Axis across(const Pixels& pixels)
+{
+    const int w = pixels.image().width(), h = pixels.image().height();
+    if (w < 2 || h < 1)
+        return {};
+    // Per byte first, so the inner loop is one straight pass along the row.
+    std::vector<quint32> bytes(size_t(w - 1) * 4, 0);
+    quint64 seam = 0;
+    QImage scratch;
+    const std::vector<int> rows = spread(h, linesFor(w, h));
+    for (int y : rows) {
+        const QRgb* p = pixels.row(y, scratch);
+        const auto* b = reinterpret_cast<const uchar*>(p);
+        accumulate(bytes.data(), b, b + 4, int(bytes.size()));
+        seam += step(p[w - 1], p[0]);
+    }
+    std::vector<quint64> sums(size_t(w), 0);
+    for (size_t x = 0; x + 1 < sums.size(); ++x)
+        sums[x] = quint64(bytes[4 * x]) + bytes[4 * x + 1] + bytes[4 * x + 2] + bytes[4 * x + 3];
+    sums.back() = seam;
+    return summarise(sums, int(rows.size()));
+}
+
+SeamScore::Axis down(const Pixels& pixels)
+{
+    const int w = pixels.image().width(), h = pixels.image().height();
+    if (h < 2 || w < 1)
+        return {};
+    // Sampled columns come in runs of adjacent pixels: a large picture's rows are then read in
+    // a few strides of half a kilobyte, not a pixel from each of hundreds of cache lines.
+    constexpr int Run = 128;
+    const int wanted = linesFor(h, w);
+    const bool every = wanted >= w || w <= 2 * Run;
+    const int run = every ? w : Run;
+    const std::vector<int> starts =
+        every ? std::vector<int>{0} : spread(w - Run + 1, std::max(1, wanted / Run));
+    const int columns = run * int(starts.size());
+    std::vector<quint64> sums(size_t(h), 0);
+
+    // A large picture that is not read in place is read a pixel at a time: converting whole
+    // rows would convert the whole picture.
+    if (!pixels.direct()) {
+        std::vector<int> picked;
+        for (int start : starts)
+            for (int x = start; x < start + run; ++x)
+                picked.push_back(x);
+        std::vector<QRgb> first, a, b;
+        pixels.gather(0, picked, first);
+        a = first;
+        for (int y = 0; y < h; ++y) {
+            if (y + 1 < h)
+                pixels.gather(y + 1, picked, b);
+            else
+                b = first;
+            quint64 sum = 0;
+            for (size_t i = 0; i < picked.size(); ++i)
+                sum += step(a[i], b[i]);
+            sums[size_t(y)] = sum;
+            std::swap(a, b);
+        }
+        return summarise(sums, columns);
+    }
+    const QImage& image = pixels.image();
+    for (int y = 0; y < h; ++y) {
+        const auto* a = image.constScanLine(y);
+        const auto* b = image.constScanLine(y + 1 < h ? y + 1 : 0);
+        quint64 sum = 0;
+        for (int start : starts)
+            sum += difference(a + 4 * start, b + 4 * start, 4 * run);
+        sums[size_t(y)] = sum;
+    }
+    return summarise(sums, columns);
+}
+
+} // namespace
+
+SeamScore::Axis SeamScore::across(const QImage& image)
+{
+    return ::across(Pixels(image));
+}
+
+SeamScore::Axis SeamScore::down(const QImage& image)
+{
+    return ::down(Pixels(image));
+}
+
+int SeamScore::ofAxis(const Axis& axis)
+{
+    if (!axis.exists || axis.seam <= axis.strongest)
+        return 100;
+    if (axis.strongest <= 0)
+        return 0;
+    const double ratio = axis.seam / axis.strongest;
+    return int(std::lround(100.0 / (ratio * ratio)));
+}
+
+int SeamScore::of(const QImage& image)
+{
+    if (image.isNull())
+        return 100;
+    const Pixels pixels(image);
+    return std::min(ofAxis(::across(pixels)), ofAxis(::down(pixels)));
+}
