@@ -213,48 +213,50 @@ int benchTile()
     }
     QTextStream(stdout) << "tile worst_ratio=" << QString::number(worst, 'f', 2) << "\n";
     return 0;
-    int benchSeam(const QString& folder)
-    {
-        FileList files;
-        files.setPattern(TypeFilter().filePattern() + QStringLiteral(";*.png"));
-        if (!files.setPath(folder)) {
-            QTextStream(stderr) << "vadro-bench: cannot read " << folder << "\n";
-            return 1;
-        }
-        QtImageDecoder decoder;
-        QTextStream out(stdout);
-        int scored = 0, broken = 0;
-        qint64 slowest = 0;
-        QString slowestName;
-        for (int i = 0; i < files.count(); ++i) {
-            const DecodedImage decoded = decoder.decode(FileText::join(folder, files.name(i)));
-            if (!decoded.ok()) {
-                ++broken;
-                continue;
-            }
-            QElapsedTimer clock;
-            clock.start();
-            const int score = SeamScore::of(decoded.image);
-            const qint64 nanoseconds = clock.nsecsElapsed();
-            if (nanoseconds > slowest) {
-                slowest = nanoseconds;
-                slowestName = files.name(i);
-            }
-            out << "seam " << files.name(i) << ' ' << score << '\n';
-            ++scored;
-        }
-        out.flush();
-        if (scored > 0)
-            QTextStream(stderr) << "vadro-bench: slowest score "
-                                << QString::number(slowest / 1e6, 'f', 2) << " ms (" << slowestName
-                                << ")\n";
-        if (broken > 0)
-            QTextStream(stderr) << "vadro-bench: " << broken << " of " << files.count()
-                                << " files did not decode\n";
-        if (scored == 0)
-            QTextStream(stderr) << "vadro-bench: no picture to score in " << folder << "\n";
-        return scored > 0 ? 0 : 1;
+}
+
+int benchSeam(const QString& folder)
+{
+    FileList files;
+    files.setPattern(TypeFilter().filePattern() + QStringLiteral(";*.png"));
+    if (!files.setPath(folder)) {
+        QTextStream(stderr) << "vadro-bench: cannot read " << folder << "\n";
+        return 1;
     }
+    QtImageDecoder decoder;
+    QTextStream out(stdout);
+    int scored = 0, broken = 0;
+    qint64 slowest = 0;
+    QString slowestName;
+    for (int i = 0; i < files.count(); ++i) {
+        const DecodedImage decoded = decoder.decode(FileText::join(folder, files.name(i)));
+        if (!decoded.ok()) {
+            ++broken;
+            continue;
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const int score = SeamScore::of(decoded.image);
+        const qint64 nanoseconds = clock.nsecsElapsed();
+        if (nanoseconds > slowest) {
+            slowest = nanoseconds;
+            slowestName = files.name(i);
+        }
+        out << "seam " << files.name(i) << ' ' << score << '\n';
+        ++scored;
+    }
+    out.flush();
+    if (scored > 0)
+        QTextStream(stderr) << "vadro-bench: slowest score "
+                            << QString::number(slowest / 1e6, 'f', 2) << " ms (" << slowestName
+                            << ")\n";
+    if (broken > 0)
+        QTextStream(stderr) << "vadro-bench: " << broken << " of " << files.count()
+                            << " files did not decode\n";
+    if (scored == 0)
+        QTextStream(stderr) << "vadro-bench: no picture to score in " << folder << "\n";
+    return scored > 0 ? 0 : 1;
+}
 
 } // namespace
 
