@@ -139,9 +139,11 @@ void TestHelp::builtDocumentIsWholeAndCoversEveryCommand()
         ids.insert(m.captured(1));
     static const QRegularExpression ref(QStringLiteral("(href|src)=\"([^\"]+)\""));
     const QDir folder = QFileInfo(document).dir();
-    const QStringList pictures = {QStringLiteral("screenshot.png"),
-                                  QStringLiteral("thumbnails.png"), QStringLiteral("tiled.png"),
-                                  QStringLiteral("toolbox.png"), QStringLiteral("options.png")};
+    const QStringList pictures = {
+        QStringLiteral("screenshot.png"), QStringLiteral("thumbnails.png"),
+        QStringLiteral("tiled.png"),      QStringLiteral("toolbox.png"),
+        QStringLiteral("options.png"),    QStringLiteral("seam.png"),
+        QStringLiteral("zoom.png")};
     for (const auto& m : ref.globalMatch(html)) {
         const QString target = m.captured(2);
         if (target.startsWith(QLatin1Char('#'))) {
