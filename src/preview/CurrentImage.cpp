@@ -39,6 +39,23 @@ void CurrentImage::load(const QString& folder, const QString& file)
     Q_EMIT changed();
 }
 
+bool CurrentImage::reload(const QString& path)
+{
+    // A change noticed just before the user chose another file is not this picture's.
+    if (!isSet() || path != this->path())
+        return false;
+    const DecodedImage decoded = m_decoder.decodeComplete(path);
+    if (!decoded.ok())
+        return false;
+    m_image = decoded.image;
+    m_pixmap = QPixmap();
+    m_failure = DecodedImage::Failure::None;
+    m_picWidth = Twips::fromPixels(m_image.width());
+    m_picHeight = Twips::fromPixels(m_image.height());
+    Q_EMIT changed();
+    return true;
+}
+
 void CurrentImage::clear()
 {
     m_file.clear();

@@ -33,6 +33,10 @@ public:
     // Makes a file current. A file that does not decode is current with no picture:
     // never the previous one's.
     void load(const QString& folder, const QString& file);
+    // Reads the current file again after it changed on disk, when `path` is still the current
+    // file. Only a whole new picture replaces the one shown: a file that fails to decode or is
+    // still being written changes nothing. True when the picture was replaced.
+    bool reload(const QString& path);
     void clear();
 
 Q_SIGNALS:
