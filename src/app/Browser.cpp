@@ -48,7 +48,11 @@ Browser::Browser(const Parts& parts, Platform& platform, Settings& settings, QOb
                             m_parts.status, std::move(hooks), this);
     m_reload = new LiveReload(this);
     m_reload->setObjectName(QStringLiteral("liveReload"));
-    connect(m_reload, &LiveReload::fileChanged, this, &Browser::reloadCurrent);
+    connect(m_reload, &LiveReload::fileChanged, this, [this](const QString& path) {
+        if (path == m_parts.current.path())
+            m_parts.current.reload();
+    });
+    connect(&m_parts.current, &CurrentImage::reloadFinished, this, &Browser::pictureReloaded);
 
     connect(&m_parts.tiled, &TiledView::closed, this, &Browser::tiledViewClosed);
     connect(&m_parts.preview, &PreviewPane::leftPressed, this, &Browser::openTiledView);
@@ -161,15 +165,15 @@ void Browser::clearPreview()
     m_reload->watch({});
 }
 
-void Browser::reloadCurrent(const QString& path)
+void Browser::pictureReloaded(bool replaced)
 {
-    if (!m_parts.current.reload(path))
+    if (!replaced)
         return;
     m_parts.preview.setPicture(m_parts.current.pixmap());
     fitPreview();
     if (m_parts.status.exists())
         showImageInfo();
-    m_parts.grid.refreshCell(path, m_parts.current.image());
+    m_parts.grid.refreshCell(m_parts.current.path(), m_parts.current.image());
 }
 
 void Browser::pressOnEmptySpace()

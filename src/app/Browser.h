@@ -96,8 +96,8 @@ private:
     void clearPreview();
     void pressOnEmptySpace();
     void tiledViewClosed();
-    // The current file changed on disk: the preview, its facts and its cell follow.
-    void reloadCurrent(const QString& path);
+    // The current picture was read again from disk: the preview, its facts and its cell follow.
+    void pictureReloaded(bool replaced);
 
     Parts m_parts;
     FolderChooser& m_chooser;

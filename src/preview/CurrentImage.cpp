@@ -1,11 +1,15 @@
 #include "preview/CurrentImage.h"
 
+#include <QFutureWatcher>
+#include <QtConcurrent>
+
 #include "layout/Twips.h"
 #include "ui/FileText.h"
 
 CurrentImage::CurrentImage(const ImageDecoder& decoder, QObject* parent)
     : QObject(parent), m_decoder(decoder)
 {
+    m_reloads.setMaxThreadCount(1);
 }
 
 QString CurrentImage::path() const
@@ -39,21 +43,32 @@ void CurrentImage::load(const QString& folder, const QString& file)
     Q_EMIT changed();
 }
 
-bool CurrentImage::reload(const QString& path)
+void CurrentImage::reload()
 {
-    // A change noticed just before the user chose another file is not this picture's.
-    if (!isSet() || path != this->path())
-        return false;
-    const DecodedImage decoded = m_decoder.decodeComplete(path);
-    if (!decoded.ok())
-        return false;
-    m_image = decoded.image;
-    m_pixmap = QPixmap();
-    m_failure = DecodedImage::Failure::None;
-    m_picWidth = Twips::fromPixels(m_image.width());
-    m_picHeight = Twips::fromPixels(m_image.height());
-    Q_EMIT changed();
-    return true;
+    if (!isSet())
+        return;
+    const quint64 ticket = ++m_reloadTicket;
+    const QString path = this->path();
+    const ImageDecoder& decoder = m_decoder;
+    auto* watcher = new QFutureWatcher<DecodedImage>(this);
+    connect(watcher, &QFutureWatcher<DecodedImage>::finished, this, [this, watcher, ticket, path] {
+        watcher->deleteLater();
+        const DecodedImage decoded = watcher->result();
+        // A newer reload is on its way, or the user has chosen another file meanwhile.
+        if (ticket != m_reloadTicket || !isSet() || path != this->path() || !decoded.ok()) {
+            Q_EMIT reloadFinished(false);
+            return;
+        }
+        m_image = decoded.image;
+        m_pixmap = QPixmap();
+        m_failure = DecodedImage::Failure::None;
+        m_picWidth = Twips::fromPixels(m_image.width());
+        m_picHeight = Twips::fromPixels(m_image.height());
+        Q_EMIT changed();
+        Q_EMIT reloadFinished(true);
+    });
+    watcher->setFuture(
+        QtConcurrent::run(&m_reloads, [&decoder, path] { return decoder.decodeComplete(path); }));
 }
 
 void CurrentImage::clear()
