@@ -36,8 +36,8 @@ LiveReload::LiveReload(QObject* parent) : QObject(parent), m_watcher(new QFileSy
     connect(&m_settle, &QTimer::timeout, this, &LiveReload::settled);
     // The file's own events always count: two saves within the file system's clock tick leave
     // the same length and time behind. The folder's count only when the file is another.
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] {
-        m_written = true;
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+        m_written = m_written || path == m_path;
         somethingChanged();
     });
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &LiveReload::somethingChanged);
@@ -52,15 +52,13 @@ void LiveReload::watch(const QString& path)
     if (!watched.isEmpty())
         m_watcher->removePaths(watched);
     m_path = path;
-    m_folder.clear();
     m_watched = {};
     m_reported = {};
     m_candidate = {};
     m_written = false;
     if (path.isEmpty())
         return;
-    m_folder = QFileInfo(path).absolutePath();
-    m_watcher->addPath(m_folder);
+    m_watcher->addPath(QFileInfo(path).absolutePath());
     m_reported = Identity::of(path);
     watchFile(m_reported);
 }

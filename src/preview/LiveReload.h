@@ -52,7 +52,6 @@ private:
     QFileSystemWatcher* m_watcher;
     QTimer m_settle;
     QString m_path;
-    QString m_folder;
     Identity m_reported;    // the version last reported, or the one there when the watch began
     Identity m_candidate;   // the version seen when the settle began
     Identity m_watched;     // the file the watcher follows
