@@ -34,13 +34,10 @@ LiveReload::LiveReload(QObject* parent) : QObject(parent), m_watcher(new QFileSy
     m_settle.setSingleShot(true);
     m_settle.setInterval(SettleMs);
     connect(&m_settle, &QTimer::timeout, this, &LiveReload::settled);
-    // The file's own events always count: two saves within the file system's clock tick leave
-    // the same length and time behind. The folder's count only when the file is another.
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
-        m_written = m_written || path == m_path;
-        somethingChanged();
-    });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &LiveReload::somethingChanged);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, this,
+            [this](const QString& path) { somethingChanged(path == m_path); });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this,
+            [this] { somethingChanged(false); });
 }
 
 void LiveReload::watch(const QString& path)
@@ -80,13 +77,20 @@ void LiveReload::watchFile(const Identity& now)
         m_watched = now;
 }
 
-void LiveReload::somethingChanged()
+void LiveReload::somethingChanged(bool ownEvent)
 {
     if (m_path.isEmpty())
         return;
     const Identity now = Identity::of(m_path);
     watchFile(now);
-    // Each change starts the wait again: the file is read once its writer is done.
+    // The file's own events always count: two saves within the file system's clock tick leave
+    // the same length and time behind. The folder's count only when the file is another, so
+    // that a busy folder neither reads the picture again nor keeps putting its reading off.
+    if (ownEvent)
+        m_written = true;
+    else if (m_settle.isActive() ? now == m_candidate : (now == m_reported && !m_written))
+        return;
+    // Each change of the file starts the wait again: it is read once its writer is done.
     m_candidate = now;
     m_settle.start();
 }

@@ -44,7 +44,8 @@ Q_SIGNALS:
     void fileChanged(const QString& path);
 
 private:
-    void somethingChanged();
+    // ownEvent: reported by the file's own watch, not the folder's.
+    void somethingChanged(bool ownEvent);
     void settled();
     // Watches the file that now stands at the path, if any.
     void watchFile(const Identity& now);
