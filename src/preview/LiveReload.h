@@ -39,8 +39,9 @@ public:
     QString path() const { return m_path; }
 
 Q_SIGNALS:
-    // The file settled into a version not reported before. Reported once per version, whether
-    // or not the reader then manages to read it.
+    // The file settled after a change of its own: a version not reported before, or a write
+    // that left the same length and time behind. Reported once, whether or not the reader then
+    // manages to read it; a file that is missing or not a regular file is never reported.
     void fileChanged(const QString& path);
 
 private:
