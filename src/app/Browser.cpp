@@ -18,6 +18,7 @@
 #include "platform/SafeFile.h"
 #include "preview/CurrentImage.h"
 #include "preview/ImageFacts.h"
+#include "preview/LiveReload.h"
 #include "preview/PreviewPane.h"
 #include "preview/TiledView.h"
 #include "thumbs/ThumbNavigation.h"
@@ -45,6 +46,13 @@ Browser::Browser(const Parts& parts, Platform& platform, Settings& settings, QOb
     hooks.listFilled = [this] { Q_EMIT listFilled(); };
     m_listing = new Listing(*m_files, *m_parts.list.model(), *m_icons, m_parts.countLabel,
                             m_parts.status, std::move(hooks), this);
+    m_reload = new LiveReload(this);
+    m_reload->setObjectName(QStringLiteral("liveReload"));
+    connect(m_reload, &LiveReload::fileChanged, this, [this](const QString& path) {
+        if (path == m_parts.current.path())
+            m_parts.current.reload();
+    });
+    connect(&m_parts.current, &CurrentImage::reloadFinished, this, &Browser::pictureReloaded);
 
     connect(&m_parts.tiled, &TiledView::closed, this, &Browser::tiledViewClosed);
     connect(&m_parts.preview, &PreviewPane::leftPressed, this, &Browser::openTiledView);
@@ -108,6 +116,8 @@ void Browser::loadPreview(int row)
 
 void Browser::loadFile(const QString& name)
 {
+    // Watched before it is read, so that a save during the read is not missed.
+    m_reload->watch(name.isEmpty() ? QString() : FileText::join(m_files->path(), name));
     m_parts.current.load(m_files->path(), name);
     if (!m_parts.current.isSet())
         return;
@@ -153,6 +163,18 @@ void Browser::clearPreview()
     m_parts.grid.surface().setMarker(-1);
     m_parts.list.selectRow(-1);
     m_parts.current.clear();
+    m_reload->watch({});
+}
+
+void Browser::pictureReloaded(bool replaced)
+{
+    if (!replaced)
+        return;
+    m_parts.preview.setPicture(m_parts.current.pixmap());
+    fitPreview();
+    if (m_parts.status.exists())
+        showImageInfo();
+    m_parts.grid.refreshCell(m_parts.current.path(), m_parts.current.image());
 }
 
 void Browser::pressOnEmptySpace()

@@ -14,6 +14,7 @@ class FolderChooser;
 class FolderTree;
 class HoverHint;
 class IconCache;
+class LiveReload;
 class Listing;
 class PopupHost;
 class PreviewPane;
@@ -95,12 +96,15 @@ private:
     void clearPreview();
     void pressOnEmptySpace();
     void tiledViewClosed();
+    // The current picture was read again from disk: the preview, its facts and its cell follow.
+    void pictureReloaded(bool replaced);
 
     Parts m_parts;
     FolderChooser& m_chooser;
     std::unique_ptr<FileList> m_files;
     std::unique_ptr<IconCache> m_icons;
     Listing* m_listing;
+    LiveReload* m_reload;
     TwipRect m_previewFrame;
     bool m_previewVisible = false;
     QString m_showWhenListed;

@@ -12,6 +12,7 @@
 #include <limits>
 #include <memory>
 
+#include "platform/ImageCompleteness.h"
 #include "platform/SafeFile.h"
 #include "platform/SvgDecoder.h"
 
@@ -92,7 +93,24 @@ Failure jumpToLargestIcon(QImageReader& reader, QIODevice& device)
     return Failure::None;
 }
 
-DecodedImage decodeRaster(QFile& file, const QSize& target)
+DecodedImage incomplete()
+{
+    return DecodedImage::failed(Failure::Unreadable, QStringLiteral("The file is incomplete"));
+}
+
+// A long file's first and last bytes; the file is left at its start for the reader.
+bool longFileComplete(QFile& file)
+{
+    const QByteArray head = file.peek(ImageCompleteness::HeadBytes);
+    const qint64 size = file.size();
+    const QByteArray tail = readAt(file, std::max<qint64>(0, size - ImageCompleteness::TailBytes),
+                                   ImageCompleteness::TailBytes);
+    const bool complete = ImageCompleteness::isComplete(head, tail, size);
+    return file.seek(0) && complete;
+}
+
+// requireComplete refuses a file that its program has not finished writing.
+DecodedImage decodeRaster(QFile& file, const QSize& target, bool requireComplete)
 {
     const QByteArray head = file.peek(HeadBytes);
     const QByteArray format = QtImageDecoder::rasterFormat(head);
@@ -110,9 +128,13 @@ DecodedImage decodeRaster(QFile& file, const QSize& target)
         bytes = file.read(file.size());
         if (file.error() != QFileDevice::NoError)
             return DecodedImage::failed(Failure::Unreadable, file.errorString());
+        if (requireComplete && !ImageCompleteness::isComplete(bytes))
+            return incomplete();
         buffer.setBuffer(&bytes);
         buffer.open(QIODevice::ReadOnly);
         device = &buffer;
+    } else if (requireComplete && !longFileComplete(file)) {
+        return incomplete();
     }
     QImageReader reader(device, format);
     reader.setAutoDetectImageFormat(false);
@@ -164,7 +186,7 @@ DecodedImage decodeRaster(QFile& file, const QSize& target)
 }
 
 // An empty target asks for the natural size.
-DecodedImage decodeFile(const QString& path, const QSize& target)
+DecodedImage decodeFile(const QString& path, const QSize& target, bool requireComplete = false)
 {
     QString error;
     const std::unique_ptr<QFile> file = SafeFile::openForReading(path, &error);
@@ -172,7 +194,7 @@ DecodedImage decodeFile(const QString& path, const QSize& target)
         return DecodedImage::failed(Failure::Unreadable, error);
     if (SvgDecoder::isSvgName(path))
         return SvgDecoder::decode(*file, target);
-    return decodeRaster(*file, target);
+    return decodeRaster(*file, target, requireComplete);
 }
 
 } // namespace
@@ -222,6 +244,11 @@ DecodedImage QtImageDecoder::decode(const QString& path) const
 DecodedImage QtImageDecoder::decodeScaled(const QString& path, const QSize& target) const
 {
     return decodeFile(path, target);
+}
+
+DecodedImage QtImageDecoder::decodeComplete(const QString& path) const
+{
+    return decodeFile(path, QSize(), true);
 }
 
 bool QtImageDecoder::isTooLarge(const QSize& size)

@@ -43,6 +43,9 @@ public:
     // A smaller decode for thumbnails: at least `target` in both directions where the picture
     // is that big, with the picture's aspect kept; the caller stretches it.
     virtual DecodedImage decodeScaled(const QString& path, const QSize& target) const = 0;
+    // The picture at its natural size from a file that holds all of it: a file still being
+    // written fails as Unreadable rather than giving what the reader made of its first part.
+    virtual DecodedImage decodeComplete(const QString& path) const { return decode(path); }
 };
 
 // QImageReader on a safely opened file, with the size of one picture capped so that a forged
@@ -67,6 +70,7 @@ public:
 
     DecodedImage decode(const QString& path) const override;
     DecodedImage decodeScaled(const QString& path, const QSize& target) const override;
+    DecodedImage decodeComplete(const QString& path) const override;
 
     // True when a picture of this size is refused before it is decoded.
     static bool isTooLarge(const QSize& size);

@@ -1,5 +1,8 @@
 #include "preview/CurrentImage.h"
 
+#include <QFutureWatcher>
+#include <QtConcurrent>
+
 #include "layout/Twips.h"
 #include "preview/SeamScore.h"
 #include "ui/FileText.h"
@@ -7,6 +10,7 @@
 CurrentImage::CurrentImage(const ImageDecoder& decoder, QObject* parent)
     : QObject(parent), m_decoder(decoder)
 {
+    m_reloads.setMaxThreadCount(1);
 }
 
 QString CurrentImage::path() const
@@ -46,6 +50,34 @@ void CurrentImage::load(const QString& folder, const QString& file)
         m_picHeight = Twips::fromPixels(m_image.height());
     }
     Q_EMIT changed();
+}
+
+void CurrentImage::reload()
+{
+    if (!isSet())
+        return;
+    const quint64 ticket = ++m_reloadTicket;
+    const QString path = this->path();
+    const ImageDecoder& decoder = m_decoder;
+    auto* watcher = new QFutureWatcher<DecodedImage>(this);
+    connect(watcher, &QFutureWatcher<DecodedImage>::finished, this, [this, watcher, ticket, path] {
+        watcher->deleteLater();
+        const DecodedImage decoded = watcher->result();
+        // A newer reload is on its way, or the user has chosen another file meanwhile.
+        if (ticket != m_reloadTicket || !isSet() || path != this->path() || !decoded.ok()) {
+            Q_EMIT reloadFinished(false);
+            return;
+        }
+        m_image = decoded.image;
+        m_pixmap = QPixmap();
+        m_failure = DecodedImage::Failure::None;
+        m_picWidth = Twips::fromPixels(m_image.width());
+        m_picHeight = Twips::fromPixels(m_image.height());
+        Q_EMIT changed();
+        Q_EMIT reloadFinished(true);
+    });
+    watcher->setFuture(
+        QtConcurrent::run(&m_reloads, [&decoder, path] { return decoder.decodeComplete(path); }));
 }
 
 void CurrentImage::clear()

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPixmap>
 #include <QString>
+#include <QThreadPool>
 
 #include <optional>
 
@@ -37,11 +38,18 @@ public:
     // Makes a file current. A file that does not decode is current with no picture:
     // never the previous one's.
     void load(const QString& folder, const QString& file);
+    // Reads the current file again, after it changed on disk, on a thread of its own so that a
+    // large picture does not stop the windows. Only a whole new picture replaces the one shown,
+    // and only while that file is still current: a file that fails to decode or is still being
+    // written changes nothing. Reloads finish in the order they were asked for.
+    void reload();
     void clear();
 
 Q_SIGNALS:
     void changed();
     void cleared();
+    // A reload is over; `replaced`: it brought a new picture (changed() came first).
+    void reloadFinished(bool replaced);
 
 private:
     const ImageDecoder& m_decoder;
@@ -53,4 +61,7 @@ private:
     DecodedImage::Failure m_failure = DecodedImage::Failure::None;
     int m_picWidth = 0;
     int m_picHeight = 0;
+    // One reload at a time; the newest one asked for is the only one applied.
+    QThreadPool m_reloads;
+    quint64 m_reloadTicket = 0;
 };

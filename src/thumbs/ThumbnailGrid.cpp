@@ -1,11 +1,13 @@
 #include "thumbs/ThumbnailGrid.h"
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScrollBar>
 
 #include "layout/Twips.h"
 #include "listing/FileList.h"
+#include "platform/ImageDecoder.h"
 #include "platform/MessageBoxes.h"
 #include "thumbs/ResponsiveWait.h"
 #include "thumbs/ThumbGridGeometry.h"
@@ -15,6 +17,7 @@
 #include "thumbs/ThumbnailCache.h"
 #include "thumbs/ThumbnailCacheWriter.h"
 #include "thumbs/ThumbnailSurface.h"
+#include "ui/FileText.h"
 
 const QString ThumbnailGrid::CapacityText =
     QStringLiteral("Please increase the Thumbnailers' size and press F5 to show the thumbnails. ");
@@ -70,8 +73,17 @@ qint64 ThumbnailGrid::indexOf(const QString& name) const
     return m_index.value(name, -1);
 }
 
+QSize ThumbnailGrid::cellPixels() const
+{
+    // Drawn at the screen's pixel ratio, so the small pictures stay sharp on high-dpi screens.
+    const qreal ratio = surface().devicePixelRatioF();
+    const int side = Twips::toPixels(ThumbGridGeometry::Thumb);
+    return {qRound(side * ratio), qRound(side * ratio)};
+}
+
 void ThumbnailGrid::empty()
 {
+    m_folder.clear();
     m_names.clear();
     m_index.clear();
     surface().clear();
@@ -108,12 +120,11 @@ void ThumbnailGrid::build(const FileList& files)
     m_index.clear();
     for (int i = 0; i < m_names.size(); ++i)
         m_index.insert(m_names[i], i);
+    m_folder = files.path();
     // The previous folder's pictures are not shown while this one's are made.
     surface().clear();
-    // Drawn at the screen's pixel ratio, so the small pictures stay sharp on high-dpi screens.
     const qreal ratio = surface().devicePixelRatioF();
-    const int side = Twips::toPixels(ThumbGridGeometry::Thumb);
-    const QSize pixels(qRound(side * ratio), qRound(side * ratio));
+    const QSize pixels = cellPixels();
 
     ThumbnailBuilder::Options options;
     options.cache = &cache();
@@ -149,6 +160,40 @@ void ThumbnailGrid::build(const FileList& files)
 
     m_progress.hide();
     m_count.show();
+}
+
+void ThumbnailGrid::refreshCell(const QString& path, const QImage& picture)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qint64 index = indexOf(name);
+    if (m_building || picture.isNull() || index < 0 || index >= count() ||
+        FileText::join(m_folder, name) != path)
+        return;
+    const QSize pixels = cellPixels();
+    DecodedImage decoded;
+    decoded.image = picture;
+    decoded.naturalSize = picture.size();
+    QImage cell =
+        ThumbnailBuilder::stretch(decoded, pixels, surface().palette().color(QPalette::Window));
+    cell.setDevicePixelRatio(surface().devicePixelRatioF());
+    surface().setThumbnail(index, cell);
+
+    // The cache tells versions apart by whole seconds and length only, so an old entry can
+    // look valid after a quick edit; the new picture replaces it. Small pictures and the
+    // cache's own folders are left out, as in a build.
+    ThumbnailCache& shared = cache();
+    const ThumbnailCache::Flavour flavour = ThumbnailBuilder::flavourFor(pixels);
+    const QSize box = ThumbnailCache::thumbnailSize(picture.size(), flavour);
+    if (box.isEmpty() || shared.holdsFolder(m_folder))
+        return;
+    ThumbnailCache::Entry entry;
+    entry.source = ThumbnailCache::source(path);
+    if (!entry.source.isValid())
+        return;
+    entry.flavour = flavour;
+    entry.natural = picture.size();
+    entry.image = picture.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_writer->add({std::move(entry)});
 }
 
 void ThumbnailGrid::pageDown()

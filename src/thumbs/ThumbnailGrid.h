@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QHash>
+#include <QImage>
 #include <QObject>
+#include <QSize>
 #include <QStringList>
 
 #include <memory>
@@ -33,6 +35,9 @@ public:
     ~ThumbnailGrid() override;
 
     void build(const FileList& files);
+    // Makes the cell of the file at `path` again from its new picture, after the file changed
+    // on disk, and puts a thumbnail of it in the shared cache in place of the stale one.
+    void refreshCell(const QString& path, const QImage& picture);
     // The grid of a folder without images.
     void empty();
 
@@ -53,6 +58,8 @@ public:
 private:
     // The cache where $XDG_CACHE_HOME now points, with its writer.
     ThumbnailCache& cache();
+    // A cell's picture in device pixels at the surface's pixel ratio.
+    QSize cellPixels() const;
 
     ThumbnailBase& m_base;
     QLabel& m_count;
@@ -60,6 +67,7 @@ private:
     const ImageDecoder& m_decoder;
     MessageBoxes& m_messages;
     QWidget* m_dialogParent;
+    QString m_folder;
     QStringList m_names;
     QHash<QString, qint64> m_index;
     int m_lastColumn = 0;

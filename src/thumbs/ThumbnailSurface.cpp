@@ -22,6 +22,14 @@ void ThumbnailSurface::setThumbnails(QVector<QImage> thumbnails, int columns)
     update();
 }
 
+void ThumbnailSurface::setThumbnail(qint64 index, const QImage& thumbnail)
+{
+    if (index < 0 || index >= count())
+        return;
+    m_thumbs[int(index)] = thumbnail;
+    update(thumbnailRect(index));
+}
+
 void ThumbnailSurface::clear()
 {
     setThumbnails({}, m_columns);

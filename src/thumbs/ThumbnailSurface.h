@@ -18,6 +18,8 @@ public:
     qint64 count() const { return m_thumbs.size(); }
     int columns() const { return m_columns; }
     const QImage& thumbnail(qint64 index) const { return m_thumbs[int(index)]; }
+    // Replaces one cell's picture and repaints that cell.
+    void setThumbnail(qint64 index, const QImage& thumbnail);
 
     // -1 hides the marker.
     void setMarker(qint64 index);
