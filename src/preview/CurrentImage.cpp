@@ -70,6 +70,7 @@ void CurrentImage::reload()
         }
         m_image = decoded.image;
         m_pixmap = QPixmap();
+        m_seamScore.reset();
         m_failure = DecodedImage::Failure::None;
         m_picWidth = Twips::fromPixels(m_image.width());
         m_picHeight = Twips::fromPixels(m_image.height());
