@@ -254,6 +254,16 @@ void TestReload::followsWritesInPlaceAndRenames()
     QVERIFY(isColour(tiled.grab().toImage(), Qt::yellow));
     QVERIFY(isColour(live.browser.preview().picture().toImage(), Qt::yellow));
     QCOMPARE(live.shown.size(), 3);
+
+    // The seam score is the new picture's: a flat picture tiles, a ramp across does not.
+    StatusLine* line = live.main.statusBar().line();
+    QCOMPARE(line->partText(3), QStringLiteral("Seam: 100"));
+    QImage ramp(32, 8, QImage::Format_RGB32);
+    for (int y = 0; y < ramp.height(); ++y)
+        for (int x = 0; x < ramp.width(); ++x)
+            ramp.setPixel(x, y, qRgb(x * 8, x * 8, x * 8));
+    writeAndRename(path, encoded(ramp, "bmp"));
+    QTRY_COMPARE(line->partText(3), QStringLiteral("Seam: 0"));
 }
 
 void TestReload::halfWrittenFilesAreNeverShown()
