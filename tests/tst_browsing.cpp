@@ -64,15 +64,6 @@ void chooseInTree(Run& run, const QString& folder)
     QTRY_COMPARE(run.main().browser().files().path(), folder);
 }
 
-void click(Run& run, int row)
-{
-    QAbstractItemView* view = run.main().fileList().currentView();
-    const QModelIndex index = run.main().fileList().model()->index(row, 0);
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view->visualRect(index).center());
-}
-
 } // namespace
 
 class TestBrowsing : public QObject

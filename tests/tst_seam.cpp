@@ -103,15 +103,6 @@ QString save(const QString& folder, const QString& name, const QImage& image)
     return path;
 }
 
-void click(Run& run, int row)
-{
-    QAbstractItemView* view = run.main().fileList().currentView();
-    const QModelIndex index = run.main().fileList().model()->index(row, 0);
-    view->scrollTo(index);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view->visualRect(index).center());
-}
-
 } // namespace
 
 class TestSeam : public QObject

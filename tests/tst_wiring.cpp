@@ -39,14 +39,6 @@ QImage stripes(int width, int height, QColor a, QColor b)
     return image;
 }
 
-void clickRow(Run& run, int row)
-{
-    QAbstractItemView* view = run.main().fileList().currentView();
-    const QModelIndex index = run.main().fileList().model()->index(row, 0);
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view->visualRect(index).center());
-}
-
 // The program's data folder, under a home of the test's own: the wallpaper file lands there.
 struct DataHome
 {
@@ -112,7 +104,7 @@ void TestWiring::toolboxOpensFromEveryRoadAndLaysTheSample()
     toolbox.hide();
 
     // The tiled view shows no sample until F2 there brings the toolbox.
-    clickRow(run, 0);
+    click(run, 0);
     QTRY_VERIFY(run.main().browser().current().isSet());
     run.main().browser().openTiledView();
     QVERIFY(QTest::qWaitForWindowExposed(&tiled));
@@ -214,7 +206,7 @@ void TestWiring::wallpaperReportsWhereTheUserLooks()
     QVERIFY(!QFile::exists(home.folder() + QStringLiteral("/Wallpaper.bmp")));
 
     // A refusal of the desktop goes to the status line while there is one...
-    clickRow(run, 0);
+    click(run, 0);
     QTRY_VERIFY(run.main().browser().current().isSet());
     run.test.wallpaper->failure = QStringLiteral("no desktop answered");
     run.action("mnuWallp")->trigger();
@@ -236,7 +228,7 @@ void TestWiring::wallpaperInTheDataFolderListsItAgain()
     writePicture(home.folder(), QStringLiteral("tile.bmp"), stripes(5, 5, Qt::red, Qt::gray));
     Run run(box, home.folder());
     QTRY_COMPARE(run.main().fileList().model()->rowCount(), 1);
-    clickRow(run, 0);
+    click(run, 0);
     QTRY_VERIFY(run.main().browser().current().isSet());
     run.main().run(Command::Wallpaper);
     QCOMPARE(run.main().fileList().model()->rowCount(), 2);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,8 @@
 #include "app/MainMenus.h"
 #include "app/MainWindow.h"
 #include "app/StartupSequence.h"
+#include "listing/FileListModel.h"
+#include "listing/FileListView.h"
 #include "platform/IniSettingsStore.h"
 #include "ui/StatusBar.h"
 #include "ui/StatusLine.h"
@@ -72,6 +75,16 @@ struct Run
     TestPlatform test;
     std::unique_ptr<StartupSequence> startup;
 };
+
+// Clicks a row of the list in the view that shows, as the user would.
+inline void click(Run& run, int row)
+{
+    QAbstractItemView* view = run.main().fileList().currentView();
+    const QModelIndex index = run.main().fileList().model()->index(row, 0);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view->visualRect(index).center());
+}
 
 inline void press(QWidget* widget, Qt::MouseButton button, QPoint at = QPoint(5, 5))
 {
