@@ -340,6 +340,7 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
     image.load(dir.path(), QStringLiteral("half.bmp"));
     tiled.open();
     QVERIFY(QTest::qWaitForWindowExposed(&tiled));
+    toolbox.open();
     auto box = [&toolbox](const char* name) {
         return toolbox.findChild<QCheckBox*>(QString::fromLatin1(name));
     };

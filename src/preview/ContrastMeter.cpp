@@ -42,8 +42,9 @@ ContrastMeter::ContrastMeter(const CurrentImage& image, const SampleSettings& sa
 
 void ContrastMeter::schedule()
 {
-    // A colour bar dragged sends many changes at once; one measure serves them all.
-    if (m_pending)
+    // The figure shows in the toolbox only; a colour bar dragged sends many changes at once,
+    // and one measure serves them all.
+    if (m_pending || !m_sample.toolboxShowing())
         return;
     m_pending = true;
     QTimer::singleShot(0, this, [this] {

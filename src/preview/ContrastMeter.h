@@ -17,7 +17,7 @@ class TileSettings;
 // Measures how well the sample text reads on the tiles: the contrast ratio between the text
 // colour and what lies under it, the worst over every pixel the text covers. Measured again,
 // once per turn of the event loop, after any change of the text, font, size, colour, page
-// colour, tile mode or picture.
+// colour, tile mode or picture, while the toolbox that shows the figure is showing.
 class ContrastMeter : public QObject
 {
     Q_OBJECT
