@@ -282,6 +282,13 @@ void TestTiling::contrastUnderTheText()
                  qPrintable(QString::number(*mix)));
     }
 
+    // A text far longer than the window costs only what the window can show of it.
+    QFont huge;
+    huge.setPointSize(120);
+    const QImage cut = SampleTextBox::coverage(huge, QString(30000, QLatin1Char('W')), {600, 400});
+    QVERIFY(!cut.isNull() && cut.width() == 600 && cut.height() <= 400);
+    QVERIFY(SampleTextBox::coverage(huge, QStringLiteral("W"), {0, 400}).isNull());
+
     // No text, nothing to measure; text outside the window neither.
     QImage none(20, 10, QImage::Format_ARGB32_Premultiplied);
     none.fill(Qt::transparent);

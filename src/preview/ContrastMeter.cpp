@@ -56,11 +56,14 @@ void ContrastMeter::schedule()
 void ContrastMeter::measureNow()
 {
     m_pending = false;
-    const QImage coverage = SampleTextBox::coverage(m_sample.font(), m_sample.text());
+    const QSize window = m_windowSize();
+    const QPoint at = SampleTextBox::shownAt();
+    const QImage coverage = SampleTextBox::coverage(
+        m_sample.font(), m_sample.text(), (window - QSize(at.x(), at.y())).expandedTo({0, 0}));
     const QImage& picture = m_image.image();
     const TileGeometry geometry(picture.size(), m_tiles.mode());
-    m_ratio = worstRatio(coverage, SampleTextBox::shownAt(), m_sample.colour(), picture, geometry,
-                         m_windowSize(), m_tiles.background());
+    m_ratio = worstRatio(coverage, at, m_sample.colour(), picture, geometry, window,
+                         m_tiles.background());
     Q_EMIT measured(m_ratio.value_or(-1.0));
 }
 

@@ -74,15 +74,17 @@ void SampleTextBox::drawSample(QPainter& painter, const QRect& box, const QFont&
     painter.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 
-QImage SampleTextBox::coverage(const QFont& font, const QString& text)
+QImage SampleTextBox::coverage(const QFont& font, const QString& text, const QSize& within)
 {
-    const QSize size = sizeFor(font, text);
+    const QSize box = sizeFor(font, text);
+    const QSize size = box.boundedTo(within);
+    if (text.isEmpty() || size.isEmpty())
+        return {};
     QImage mask(size, QImage::Format_ARGB32_Premultiplied);
     mask.fill(Qt::transparent);
-    if (text.isEmpty())
-        return mask;
     QPainter painter(&mask);
-    drawSample(painter, mask.rect(), font, Qt::black, text);
+    // Laid out in the whole box, left-aligned: the cut-off part is only the box's far side.
+    drawSample(painter, QRect(QPoint(0, 0), box), font, Qt::black, text);
     return mask;
 }
 

@@ -39,8 +39,9 @@ public:
     static QSize sizeFor(const QFont& font, const QString& text);
     static void drawSample(QPainter& painter, const QRect& box, const QFont& font,
                            const QColor& colour, const QString& text);
-    // The box as the text covers it: each pixel's alpha is how much of it the text covers.
-    static QImage coverage(const QFont& font, const QString& text);
+    // The box as the text covers it, each pixel's alpha how much of it the text covers; cut to
+    // `within` (what of the box can show), so that a very long text costs no more than that.
+    static QImage coverage(const QFont& font, const QString& text, const QSize& within);
     // The box's top-left corner in its window while it shows, in pixels.
     static QPoint shownAt();
 
