@@ -80,6 +80,13 @@ void Listing::showUnlistedHint()
         m_status.showSimple(hint);
 }
 
+void Listing::showFiles()
+{
+    m_count.setText(countText(m_files.count()));
+    fill();
+    m_hooks.buildThumbnails();
+}
+
 void Listing::refresh()
 {
     if (m_gate->deferred([this] { refresh(); }))
@@ -97,9 +104,7 @@ void Listing::refresh()
         showUnlistedHint();
         reportUnreadable();
     } else {
-        m_count.setText(countText(m_files.count()));
-        fill();
-        m_hooks.buildThumbnails();
+        showFiles();
         m_status.showSimple(HoverHint::Text);
     }
     m_hooks.showThumbSurface(true);
@@ -152,9 +157,7 @@ void Listing::browsed(const QString& folder, const QString& pattern)
             reportUnreadable();
             return;
         }
-        m_count.setText(countText(m_files.count()));
-        fill();
-        m_hooks.buildThumbnails();
+        showFiles();
     }
     m_status.showSimple(QString());
     showUnlistedHint();
@@ -175,9 +178,7 @@ void Listing::typesChanged(const QString& pattern, const std::function<void()>& 
         m_status.setSimpleText(NoImagesText);
         reportUnreadable();
     } else {
-        m_count.setText(countText(m_files.count()));
-        fill();
-        m_hooks.buildThumbnails();
+        showFiles();
         m_status.showSimple(HoverHint::Text);
     }
     m_hooks.showThumbSurface(true);

@@ -56,6 +56,8 @@ public:
     static QString unreadableText(const QString& folder, int error = 0);
 
 private:
+    // A folder with pictures: its count, its rows and its thumbnails.
+    void showFiles();
     void clearList();
     void reportUnreadable();
     // Where a listing leaves the status line empty: the pictures the types leave out.
