@@ -11,8 +11,8 @@
 #include "TestPlatform.h"
 #include "platform/PrinterPrintService.h"
 #include "preview/SampleTextBox.h"
-#include "toolbox/SampleSettings.h"
-#include "toolbox/TileSettings.h"
+#include "tile/SampleSettings.h"
+#include "tile/TileSettings.h"
 #include "toolbox/Toolbox.h"
 
 namespace {

@@ -7,14 +7,14 @@
 #include "Harness.h"
 #include "TestPlatform.h"
 #include "app/MainSurface.h"
+#include "layout/TwipRect.h"
 #include "platform/ImageDecoder.h"
 #include "preview/CurrentImage.h"
 #include "preview/PreviewPane.h"
 #include "preview/TiledView.h"
-#include "preview/TiledViewRect.h"
 #include "thumbs/ThumbnailSurface.h"
-#include "toolbox/SampleSettings.h"
-#include "toolbox/TileSettings.h"
+#include "tile/SampleSettings.h"
+#include "tile/TileSettings.h"
 
 namespace {
 
@@ -92,7 +92,7 @@ void TestRendering::tiledViewPaintsItsBackgroundAndFollowsThePicture()
 
     QtImageDecoder decoder;
     CurrentImage image(decoder);
-    TiledViewRect rect;
+    TwipRect rect{1000, 1000, 6500, 6500};
     SampleSettings sample;
     TileSettings tiles(QApplication::palette().color(QPalette::Window));
     FakeClipboard clipboard;
@@ -126,7 +126,7 @@ void TestRendering::tiledViewKeepsItsMinimumAndRecordsWithoutAFrame()
 {
     QtImageDecoder decoder;
     CurrentImage image(decoder);
-    TiledViewRect rect{1500, 1200, 3000, 4500};
+    TwipRect rect{1500, 1200, 3000, 4500};
     SampleSettings sample;
     TileSettings tiles(Qt::white);
     FakeClipboard clipboard;

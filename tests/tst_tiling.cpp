@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include "TestPlatform.h"
+#include "layout/TwipRect.h"
 #include "platform/ImageDecoder.h"
 #include "preview/ContrastMeter.h"
 #include "preview/CurrentImage.h"
@@ -15,10 +16,9 @@
 #include "preview/TileGeometry.h"
 #include "preview/TilePainter.h"
 #include "preview/TiledView.h"
-#include "preview/TiledViewRect.h"
-#include "toolbox/Contrast.h"
-#include "toolbox/SampleSettings.h"
-#include "toolbox/TileSettings.h"
+#include "tile/Contrast.h"
+#include "tile/SampleSettings.h"
+#include "tile/TileSettings.h"
 #include "toolbox/Toolbox.h"
 
 namespace {
@@ -334,7 +334,7 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
 
     QtImageDecoder decoder;
     CurrentImage image(decoder);
-    TiledViewRect rect;
+    TwipRect rect{1000, 1000, 6500, 6500};
     SampleSettings sample;
     TileSettings tiles(Qt::white);
     FakeClipboard clipboard;

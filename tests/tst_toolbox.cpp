@@ -13,8 +13,8 @@
 #include "layout/Twips.h"
 #include "platform/FontconfigCatalog.h"
 #include "preview/SampleTextBox.h"
-#include "toolbox/SampleSettings.h"
-#include "toolbox/TileSettings.h"
+#include "tile/SampleSettings.h"
+#include "tile/TileSettings.h"
 #include "toolbox/Toolbox.h"
 
 namespace {

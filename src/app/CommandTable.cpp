@@ -5,8 +5,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "app/MainWindow.h"
-
 namespace {
 
 using E = CommandTable::Entry;
@@ -124,64 +122,58 @@ bool satisfied(CommandTable::Needs needs, Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
-// The rows are defined here, inside the class, which may name the main window's handlers.
 const CommandTable::Row* CommandTable::table(int* count)
 {
     // In Command's order; row() relies on it. Keys are tried in this order, at most one a press.
     // F1 opens the help as well: Linux has no platform help key.
-    using M = MainWindow;
     static constexpr Row Rows[] = {
         {Command::Open, "mnuFileOpen", "&Open             Ctl+ O", "Browse for files", false,
-         Qt::Key_O, Needs::Ctrl, &M::openFolder},
+         Qt::Key_O, Needs::Ctrl},
         {Command::Wallpaper, "mnuWallp", "&Wallpaper      Ctl+ W",
-         "Set the selected image as Wallpaper", false, Qt::Key_W, Needs::Ctrl, &M::setWallpaper},
+         "Set the selected image as Wallpaper", false, Qt::Key_W, Needs::Ctrl},
         {Command::Exit, "mnuFileExit", "Exit                Alt+ X", "Exit the program", false,
-         Qt::Key_X, Needs::Alt, &M::exitProgram},
+         Qt::Key_X, Needs::Alt},
         {Command::ToggleToolbar, "mnuViewToolbar", "Toolbar               Ctl+ T",
-         "Hide or show the Toolbar", true, Qt::Key_T, Needs::Ctrl, &M::togglePane},
+         "Hide or show the Toolbar", true, Qt::Key_T, Needs::Ctrl},
         {Command::ToggleStatusBar, "mnuViewStatusBar", "Status Bar          Ctl+ S",
-         "Hide or show the Status Bar", true, Qt::Key_S, Needs::Ctrl, &M::togglePane},
+         "Hide or show the Status Bar", true, Qt::Key_S, Needs::Ctrl},
         {Command::ToggleTree, "mnuViewTv", "Folders tree        Ctl+ F",
-         "Hide or show the Folders Tree", true, Qt::Key_F, Needs::Ctrl, &M::togglePane},
+         "Hide or show the Folders Tree", true, Qt::Key_F, Needs::Ctrl},
         {Command::TogglePreview, "mnuViewPv", "Preview              Ctl+ P",
-         "Hide or show the Preview Area", true, Qt::Key_P, Needs::Ctrl, &M::togglePane},
+         "Hide or show the Preview Area", true, Qt::Key_P, Needs::Ctrl},
         {Command::ViewThumbnails, "mnuListViewMode0", "Thumbnails          F4",
-         "Show thumbnails for the image files", true, Qt::Key_F4, Needs::Any, &M::switchView},
+         "Show thumbnails for the image files", true, Qt::Key_F4, Needs::Any},
         {Command::ViewLargeIcons, "mnuListViewMode1", "Large Icons         F6",
-         "Use Large icons for the Listview's contents", true, Qt::Key_F6, Needs::Any,
-         &M::switchView},
+         "Use Large icons for the Listview's contents", true, Qt::Key_F6, Needs::Any},
         {Command::ViewSmallIcons, "mnuListViewMode2", "Small Icons          F7",
-         "Use Small icons for the Listview's contents", true, Qt::Key_F7, Needs::Any,
-         &M::switchView},
+         "Use Small icons for the Listview's contents", true, Qt::Key_F7, Needs::Any},
         {Command::ViewList, "mnuListViewMode3", "List                      F8",
-         "Show the Listview's contents in a List", true, Qt::Key_F8, Needs::Any, &M::switchView},
+         "Show the Listview's contents in a List", true, Qt::Key_F8, Needs::Any},
         {Command::ViewDetails, "mnuListViewMode4", "Details                 F9",
-         "Show Details for the Listview's contents", true, Qt::Key_F9, Needs::Any, &M::switchView},
+         "Show Details for the Listview's contents", true, Qt::Key_F9, Needs::Any},
         {Command::SortByName, "mnuArrange0", "By Name", "Arrange the Listview's contents by Name",
-         true, 0, Needs::NoKey, &M::sortList},
+         true, 0, Needs::NoKey},
         {Command::SortBySize, "mnuArrange1", "By Size", "Arrange the Listview's contents by Size",
-         true, 0, Needs::NoKey, &M::sortList},
+         true, 0, Needs::NoKey},
         {Command::SortByType, "mnuArrange2", "By Type", "Arrange the Listview's contents by Type",
-         true, 0, Needs::NoKey, &M::sortList},
+         true, 0, Needs::NoKey},
         {Command::SortAscending, "mnuShortAZ", "Ascending", "Ascending order", true, 0,
-         Needs::NoKey, &M::sortList},
+         Needs::NoKey},
         {Command::SortDescending, "mnuShortZA", "Descending", "Descending order", true, 0,
-         Needs::NoKey, &M::sortList},
+         Needs::NoKey},
         {Command::Refresh, "mnuViewRefresh", "Refresh              F5",
-         "Refresh the contents of the Listview window", false, Qt::Key_F5, Needs::Any, &M::refresh},
+         "Refresh the contents of the Listview window", false, Qt::Key_F5, Needs::Any},
         {Command::Toolbox, "mnuTbox", "Toolbox         F2",
          "With the Toolbox, you can test Fonts for use in the Internet", false, Qt::Key_F2,
-         Needs::Any, &M::showToolbox},
+         Needs::Any},
         {Command::Options, "mnuToolsOptions", "Options         F3",
-         "Customize the software's behavior", false, 0, Needs::NoKey, &M::showOptions},
-        {Command::OptionsModeless, nullptr, nullptr, nullptr, false, Qt::Key_F3, Needs::Any,
-         &M::showOptions},
+         "Customize the software's behavior", false, 0, Needs::NoKey},
+        {Command::OptionsModeless, nullptr, nullptr, nullptr, false, Qt::Key_F3, Needs::Any},
         {Command::HelpContents, "mnuHelpContents", "Contents          F1",
-         "If you need help, this is for you", false, Qt::Key_F1, Needs::Any, &M::helpContents},
+         "If you need help, this is for you", false, Qt::Key_F1, Needs::Any},
         {Command::WebPage, "mnuWeb", "Web page       Ctl+ I", "Visit The image Vadro's Web page",
-         false, Qt::Key_I, Needs::Ctrl, &M::webPage},
-        {Command::About, "mnuHelpAbout", "About", "Show the About dialog", false, 0, Needs::NoKey,
-         &M::showAbout},
+         false, Qt::Key_I, Needs::Ctrl},
+        {Command::About, "mnuHelpAbout", "About", "Show the About dialog", false, 0, Needs::NoKey},
     };
     static_assert(std::size(Rows) == static_cast<size_t>(Command::About) + 1,
                   "one row per Command");
@@ -240,7 +232,7 @@ std::optional<Command> CommandTable::commandForKey(int key, Qt::KeyboardModifier
 
 QString CommandTable::helpFor(const QString& caption)
 {
-    // Compared exactly, first match wins; a long caption is cut as a menu would cut it.
+    // Compared exactly, first match wins; captions longer than any in the table match none.
     const QString key = caption.left(255);
     for (const Row* r = begin(); r != end(); ++r) {
         if (r->caption && key == QLatin1String(r->caption))

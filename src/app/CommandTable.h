@@ -7,17 +7,13 @@
 
 #include "app/Command.h"
 
-class MainWindow;
-
 // The one table of the main window's commands: for each Command its menu item (object name,
-// exact caption with its shortcut text, help line, check mark), its key and its handler; and
-// the menus, pop-ups and toolbar laid out by Command. Nothing else spells a caption or an
-// item's name.
+// exact caption with its shortcut text, help line, check mark) and its key; and the menus,
+// pop-ups and toolbar laid out by Command. Nothing else spells a caption or an item's name.
+// The table knows no window: whoever owns the commands runs them (MainWindow::run).
 class CommandTable
 {
 public:
-    using Handler = void (MainWindow::*)(Command);
-
     enum class Needs
     {
         NoKey,
@@ -35,7 +31,6 @@ public:
         bool checkable;
         int key;
         Needs needs;
-        Handler handler;
     };
 
     // One line of a menu: an item, a separator, or the start and end of a submenu. An item
@@ -83,7 +78,7 @@ public:
 
     // The command of the first row whose key this press satisfies.
     static std::optional<Command> commandForKey(int key, Qt::KeyboardModifiers modifiers);
-    // The help line of the first row with exactly this caption (cut at 255 as a menu would).
+    // The help line of the first row with exactly this caption.
     static QString helpFor(const QString& caption);
 
 private:

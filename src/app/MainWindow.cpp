@@ -195,7 +195,56 @@ SessionState MainWindow::snapshot()
 
 void MainWindow::run(Command command)
 {
-    (this->*CommandTable::row(command).handler)(command);
+    switch (command) {
+    case Command::Open:
+        openFolder(command);
+        break;
+    case Command::Wallpaper:
+        setWallpaper(command);
+        break;
+    case Command::Exit:
+        exitProgram(command);
+        break;
+    case Command::ToggleToolbar:
+    case Command::ToggleStatusBar:
+    case Command::ToggleTree:
+    case Command::TogglePreview:
+        togglePane(command);
+        break;
+    case Command::ViewThumbnails:
+    case Command::ViewLargeIcons:
+    case Command::ViewSmallIcons:
+    case Command::ViewList:
+    case Command::ViewDetails:
+        switchView(command);
+        break;
+    case Command::SortByName:
+    case Command::SortBySize:
+    case Command::SortByType:
+    case Command::SortAscending:
+    case Command::SortDescending:
+        sortList(command);
+        break;
+    case Command::Refresh:
+        refresh(command);
+        break;
+    case Command::Toolbox:
+        showToolbox(command);
+        break;
+    case Command::Options:
+    case Command::OptionsModeless:
+        showOptions(command);
+        break;
+    case Command::HelpContents:
+        helpContents(command);
+        break;
+    case Command::WebPage:
+        webPage(command);
+        break;
+    case Command::About:
+        showAbout(command);
+        break;
+    }
     // Whatever a click did to a check mark, the marks show the state the command left.
     m_menus->reflect(m_view);
 }

@@ -8,10 +8,10 @@
 #include "app/Session.h"
 #include "app/ViewState.h"
 #include "layout/PaneLayout.h"
+#include "layout/TwipRect.h"
 #include "listing/TypeFilter.h"
-#include "preview/TiledViewRect.h"
-#include "toolbox/SampleSettings.h"
-#include "toolbox/TileSettings.h"
+#include "tile/SampleSettings.h"
+#include "tile/TileSettings.h"
 
 class Browser;
 class CurrentImage;
@@ -60,7 +60,7 @@ public:
     const ViewState& viewState() const { return m_view; }
     PaneLayout& paneLayout() { return m_layout; }
     const PaneRects& lastLayout() const { return m_rects; }
-    TiledViewRect& tiledViewRect() { return m_tiledRect; }
+    TwipRect& tiledViewRect() { return m_tiledRect; }
     TileSettings& tileSettings() { return m_tiles; }
 
     // Puts the window in the remembered state; progress(stage) after each of eight stages.
@@ -86,9 +86,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // The command table reaches the handlers below.
-    friend class CommandTable;
-
     void buildPanes();
     void buildBrowser();
     void buildToolWindows();
@@ -116,7 +113,7 @@ private:
     PaneLayout m_layout;
     PaneRects m_rects;
     TypeFilter m_types;
-    TiledViewRect m_tiledRect;
+    TwipRect m_tiledRect;
     // The sample over the tiles outlives both the tiled view and the toolbox.
     SampleSettings m_sample;
     // The tiled view's mode and page colour, shared by its keys and the toolbox's switches.

@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "app/ViewState.h"
+#include "layout/TwipRect.h"
 #include "listing/TypeFilter.h"
-#include "preview/TiledViewRect.h"
 #include "ui/WindowGeometry.h"
 
 class Settings;
@@ -21,7 +21,7 @@ struct SessionState
     ViewState view;
     int isaLeft = 0;
     int isbLeft = 0;
-    TiledViewRect tiled;
+    TwipRect tiled;
     TypeFilter types;
     // The toolbox's outer top-left in twips; nothing at close when it was never opened, so
     // that the stored place stays as it was.

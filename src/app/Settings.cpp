@@ -8,7 +8,6 @@
 #include "layout/Twips.h"
 #include "listing/TypeFilter.h"
 #include "platform/SettingsStore.h"
-#include "preview/TiledViewRect.h"
 
 #include <charconv>
 #include <cmath>
@@ -64,13 +63,13 @@ constexpr BoolKey Tbaron{"Tbaron", true};
 constexpr BoolKey Baron{"Baron", true};
 constexpr BoolKey Tvon{"Tvon", true};
 constexpr BoolKey Pvon{"Pvon", true};
-// The splitters' and the tiled view's defaults are their owners'.
+// The splitters' defaults are their owner's.
 const IntegerKey IsaLeft{"IsaLeft", PaneLayout().isaLeft(), Int16Min, Int16Max};
 const IntegerKey IsbLeft{"IsbLeft", PaneLayout().isbLeft(), Int16Min, Int16Max};
-constexpr IntegerKey PrvLeft{"PrvLeft", TiledViewRect{}.left, Int32Min, Int32Max};
-constexpr IntegerKey PrvTop{"PrvTop", TiledViewRect{}.top, Int32Min, Int32Max};
-constexpr IntegerKey PrvWidth{"PrvWidth", TiledViewRect{}.width, Int32Min, Int32Max};
-constexpr IntegerKey PrvHeight{"PrvHeight", TiledViewRect{}.height, Int32Min, Int32Max};
+constexpr IntegerKey PrvLeft{"PrvLeft", 1000, Int32Min, Int32Max};
+constexpr IntegerKey PrvTop{"PrvTop", 1000, Int32Min, Int32Max};
+constexpr IntegerKey PrvWidth{"PrvWidth", 6500, Int32Min, Int32Max};
+constexpr IntegerKey PrvHeight{"PrvHeight", 6500, Int32Min, Int32Max};
 constexpr SingleKey TlsLeft{"TlsLeft", 1000};
 constexpr SingleKey TlsTop{"TlsTop", 1000};
 // The type pieces' defaults are the type filter's own.

@@ -7,9 +7,9 @@
 #include "preview/CurrentImage.h"
 #include "preview/SampleTextBox.h"
 #include "preview/TileGeometry.h"
-#include "toolbox/Contrast.h"
-#include "toolbox/SampleSettings.h"
-#include "toolbox/TileSettings.h"
+#include "tile/Contrast.h"
+#include "tile/SampleSettings.h"
+#include "tile/TileSettings.h"
 
 namespace {
 

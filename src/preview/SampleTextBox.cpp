@@ -5,7 +5,7 @@
 #include <QPainter>
 
 #include "layout/Twips.h"
-#include "toolbox/SampleSettings.h"
+#include "tile/SampleSettings.h"
 
 SampleTextBox::SampleTextBox(const SampleSettings& settings, QWidget* view)
     : QWidget(view), m_settings(settings), m_colour(settings.colour())

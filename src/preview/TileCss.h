@@ -4,7 +4,7 @@
 #include <QSize>
 #include <QString>
 
-#include "toolbox/TileMode.h"
+#include "tile/TileMode.h"
 
 // The CSS that makes a web page's background look like the tiled view: the picture by its
 // file name, the repeat, the page colour, the zoom as a background size and the offset as a

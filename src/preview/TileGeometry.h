@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "toolbox/TileMode.h"
+#include "tile/TileMode.h"
 
 // Where the tiles of a picture fall in a window for a tile mode, in the window's pixels.
 // The tiles start at the origin and repeat every step; the offset moves the origin back by

@@ -6,7 +6,7 @@
 #include <QRect>
 #include <QSize>
 
-#include "toolbox/TileMode.h"
+#include "tile/TileMode.h"
 
 class QPainter;
 

@@ -5,14 +5,14 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "layout/TwipRect.h"
 #include "layout/Twips.h"
 #include "platform/Clipboard.h"
 #include "preview/ContrastMeter.h"
 #include "preview/CurrentImage.h"
 #include "preview/SampleTextBox.h"
 #include "preview/TileCss.h"
-#include "preview/TiledViewRect.h"
-#include "toolbox/TileSettings.h"
+#include "tile/TileSettings.h"
 #include "ui/OuterFrame.h"
 
 namespace {
@@ -37,7 +37,7 @@ constexpr int WheelStep = 120;
 
 const QString TiledView::Caption = QStringLiteral("Preview");
 
-TiledView::TiledView(const CurrentImage& image, TiledViewRect& rect, const SampleSettings& sample,
+TiledView::TiledView(const CurrentImage& image, TwipRect& rect, const SampleSettings& sample,
                      TileSettings& tiles, Clipboard& clipboard, QWidget* owner)
     : QWidget(owner, Qt::Window), m_image(image), m_rect(rect), m_tiles(tiles),
       m_clipboard(clipboard), m_frame(new OuterFrame(this)),

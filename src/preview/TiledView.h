@@ -11,7 +11,7 @@ class OuterFrame;
 class SampleSettings;
 class SampleTextBox;
 class TileSettings;
-struct TiledViewRect;
+struct TwipRect;
 
 // The current picture repeated edge to edge from the window's top-left corner, at its
 // natural size, over a whole window of its own. Any press or Escape closes it. Keys change
@@ -27,7 +27,7 @@ public:
     // rect is the held outer geometry in twips, updated as the window moves and resizes;
     // sample is the text laid over the tiles while the toolbox shows.
     // tiles: the mode the keys change, shared with the toolbox; clipboard takes the CSS.
-    TiledView(const CurrentImage& image, TiledViewRect& rect, const SampleSettings& sample,
+    TiledView(const CurrentImage& image, TwipRect& rect, const SampleSettings& sample,
               TileSettings& tiles, Clipboard& clipboard, QWidget* owner);
     ~TiledView() override;
 
@@ -68,7 +68,7 @@ private:
     bool tileKey(QKeyEvent* event);
 
     const CurrentImage& m_image;
-    TiledViewRect& m_rect;
+    TwipRect& m_rect;
     TileSettings& m_tiles;
     Clipboard& m_clipboard;
     OuterFrame* m_frame;

@@ -14,9 +14,9 @@
 #include "platform/FontCatalog.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PrintService.h"
-#include "toolbox/Contrast.h"
-#include "toolbox/SampleSettings.h"
-#include "toolbox/TileSettings.h"
+#include "tile/Contrast.h"
+#include "tile/SampleSettings.h"
+#include "tile/TileSettings.h"
 #include "ui/WaitCursor.h"
 
 const QString Toolbox::MessageTitle = QStringLiteral("Vadro");

@@ -1,4 +1,4 @@
-#include "toolbox/TileMode.h"
+#include "tile/TileMode.h"
 
 #include <QStringList>
 

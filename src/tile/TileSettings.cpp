@@ -1,4 +1,4 @@
-#include "toolbox/TileSettings.h"
+#include "tile/TileSettings.h"
 
 TileSettings::TileSettings(const QColor& background, QObject* parent)
     : QObject(parent), m_background(background)

@@ -1,4 +1,4 @@
-#include "toolbox/Contrast.h"
+#include "tile/Contrast.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "toolbox/SampleSettings.h"
+#include "tile/SampleSettings.h"
 
 #include <algorithm>
 

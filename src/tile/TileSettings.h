@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QObject>
 
-#include "toolbox/TileMode.h"
+#include "tile/TileMode.h"
 
 // The tiled view's mode and the page colour around and beneath the tiles, shared by the
 // tiled view's keys and the toolbox's switches so that both always show the same state. One
