@@ -15,6 +15,8 @@
 
 namespace {
 
+using Type = TypeFilter::Type;
+
 struct KeyInfo
 {
     const char* section;
@@ -46,11 +48,10 @@ const QList<KeyInfo>& allKeys()
         {"Settings", "PrvHeight", [](S s) { return QVariant(s.prvHeight()); }, 6500},
         {"Settings", "TlsLeft", [](S s) { return QVariant(s.tlsLeft()); }, 1000.0f},
         {"Settings", "TlsTop", [](S s) { return QVariant(s.tlsTop()); }, 1000.0f},
-        {"Type", "Bitmap", [](S s) { return QVariant(s.bitmapPiece()); }, QStringLiteral("*.bmp;")},
-        {"Type", "Jpg", [](S s) { return QVariant(s.jpgPiece()); },
-         QStringLiteral("*.jpeg;*.jpg;")},
-        {"Type", "Gif", [](S s) { return QVariant(s.gifPiece()); }, QStringLiteral("*.gif;")},
-        {"Type", "Ico", [](S s) { return QVariant(s.icoPiece()); }, QStringLiteral("&;")},
+        {"Type", "Bitmap", [](S s) { return QVariant(s.types().piece(Type::Bitmap)); }, "*.bmp;"},
+        {"Type", "Jpg", [](S s) { return QVariant(s.types().piece(Type::Jpeg)); }, "*.jpeg;*.jpg;"},
+        {"Type", "Gif", [](S s) { return QVariant(s.types().piece(Type::Gif)); }, "*.gif;"},
+        {"Type", "Ico", [](S s) { return QVariant(s.types().piece(Type::Icon)); }, "&;"},
     };
     return keys;
 }
@@ -76,7 +77,12 @@ QVariantList writeEverything(Settings& s)
     };
     constexpr int Min = std::numeric_limits<int>::min();
     constexpr int Max = std::numeric_limits<int>::max();
-    return {
+    TypeFilter types;
+    const auto piece = [&types](Type type, const char* text) {
+        types.setPiece(type, QString::fromUtf8(text));
+        return QVariant(types.piece(type));
+    };
+    const QVariantList expected = {
         set(&Settings::setMainLeft, 1234.5f),
         set(&Settings::setMainTop, -3.0f),
         set(&Settings::setMainWidth, 0.1f),
@@ -95,11 +101,13 @@ QVariantList writeEverything(Settings& s)
         set(&Settings::setPrvHeight, -1),
         set(&Settings::setTlsLeft, -0.5f),
         set(&Settings::setTlsTop, 3.4028235e38f),
-        set(&Settings::setBitmapPiece, QStringLiteral("&;")),
-        set(&Settings::setJpgPiece, QStringLiteral("*.jpg;")),
-        set(&Settings::setGifPiece, QString()),
-        set(&Settings::setIcoPiece, QStringLiteral("*.ico;")),
+        piece(Type::Bitmap, "&;"),
+        piece(Type::Jpeg, "*.jpg;"),
+        piece(Type::Gif, ""),
+        piece(Type::Icon, "*.ico;"),
     };
+    s.setTypes(types);
+    return expected;
 }
 
 QByteArray contents(const QString& path)
@@ -361,13 +369,15 @@ void TestSettings::textRoundTrips()
         const auto store = box.open();
         Settings settings(*store);
         settings.setFolder(text);
-        settings.setJpgPiece(text);
+        TypeFilter types;
+        types.setPiece(Type::Jpeg, text);
+        settings.setTypes(types);
         QCOMPARE(settings.folder(), text);
     }
     const auto store = box.open();
     const Settings settings(*store);
     QCOMPARE(settings.folder(), text);
-    QCOMPARE(settings.jpgPiece(), text);
+    QCOMPARE(settings.types().piece(Type::Jpeg), text);
     QCOMPARE(box.problems, QStringList());
 }
 
@@ -450,7 +460,7 @@ void TestSettings::handWrittenValuesSurviveWrites()
     const Settings settings(*store);
     QCOMPARE(settings.folder(), expected);
     QCOMPARE(settings.isaLeft(), 1500);
-    QCOMPARE(settings.icoPiece(), QStringLiteral("*.ico;"));
+    QCOMPARE(settings.types().piece(Type::Icon), QStringLiteral("*.ico;"));
     QCOMPARE(settings.previewOn(), false);
     QCOMPARE(box.problems, QStringList());
 }
