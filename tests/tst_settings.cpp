@@ -1,5 +1,7 @@
 #include <QFile>
 #include <QFileInfo>
+#include <QRect>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -212,7 +214,8 @@ private Q_SLOTS:
     void damagedFileIsKeptAsBroken();
     void failedSaveIsReportedOnce_data();
     void failedSaveIsReportedOnce();
-    void rewritingTheSameValuesLeavesTheFileAlone();
+    void fileFromQtKeepsItsSpelling();
+    void twoProgramsKeepEachOthersValues();
 };
 
 void TestSettings::storedText_data()
@@ -323,9 +326,11 @@ void TestSettings::everyTypeRoundTrips()
     QVERIFY(file.contains("\nMainHeight=10000000000\n"));
 
     const auto store = box.open();
-    const Settings settings(*store);
+    Settings settings(*store);
     for (int i = 0; i < allKeys().size(); ++i)
         QCOMPARE(allKeys().at(i).get(settings), expected.at(i));
+    writeEverything(settings);
+    QCOMPARE(contents(box.path), file);
     QCOMPARE(box.problems, QStringList());
 }
 
@@ -360,24 +365,21 @@ void TestSettings::textRoundTrips_data()
     QTest::newRow("NUL character") << QStringLiteral("a") + QChar(0) + QStringLiteral("9");
 }
 
-// Whatever QSettings writes, our own reader gives back, for every section.
+// Written byte for byte as Qt's QSettings writes it, and read back from its file.
 void TestSettings::textRoundTrips()
 {
     QFETCH(QString, text);
     Sandbox box;
+    const QString qtPath = box.dir.filePath(QStringLiteral("qt.conf"));
+    QSettings(qtPath, QSettings::IniFormat).setValue(QStringLiteral("Settings/Folder"), text);
     {
         const auto store = box.open();
-        Settings settings(*store);
-        settings.setFolder(text);
-        TypeFilter types;
-        types.setPiece(Type::Jpeg, text);
-        settings.setTypes(types);
-        QCOMPARE(settings.folder(), text);
+        Settings(*store).setFolder(text);
     }
+    QCOMPARE(contents(box.path), contents(qtPath));
+    box.path = qtPath;
     const auto store = box.open();
-    const Settings settings(*store);
-    QCOMPARE(settings.folder(), text);
-    QCOMPARE(settings.types().piece(Type::Jpeg), text);
+    QCOMPARE(Settings(*store).folder(), text);
     QCOMPARE(box.problems, QStringList());
 }
 
@@ -443,17 +445,22 @@ void TestSettings::handWrittenValuesSurviveWrites_data()
     QTest::newRow("crlf") << QByteArray("Folder=/w\r\n") << "/w";
 }
 
-// A hand-written value reads exactly, and stays so after QSettings saves another key.
+// A hand-written value reads exactly, and stays so after another key is saved; saving the
+// value it already has leaves the file as written.
 void TestSettings::handWrittenValuesSurviveWrites()
 {
     QFETCH(QByteArray, line);
     QFETCH(QString, expected);
     Sandbox box;
-    put(box.path, "; by hand\n[Settings]\n" + line + "\nIsaLeft=1500\n[Type]\nIco=*.ico;\n");
+    const QByteArray file =
+        "; by hand\n[Settings]\n" + line + "\nIsaLeft=1500\n[Type]\nIco=*.ico;\n";
+    put(box.path, file);
     {
         const auto store = box.open();
         Settings settings(*store);
         QCOMPARE(settings.folder(), expected);
+        settings.setFolder(expected);
+        QCOMPARE(contents(box.path), file);
         settings.setPreviewOn(false);
     }
     const auto store = box.open();
@@ -543,6 +550,8 @@ void TestSettings::damagedFileIsKeptAsBroken_data()
     QTest::newRow("over the size cap") << oversized;
     QTest::newRow("stray line") << start + "just some words\n";
     QTest::newRow("quote before the equals sign") << start + "\"odd=1\n";
+    QTest::newRow("semicolon in a key") << start + "a;b=1\n";
+    QTest::newRow("semicolon in a section name") << QByteArray("[a;b]\nFolder=/x\n");
     QTest::newRow("unclosed section") << QByteArray("[Settings\nFolder=/x\n");
     QTest::newRow("junk after section") << QByteArray("[Settings] and more\nFolder=/x\n");
 }
@@ -615,23 +624,68 @@ void TestSettings::failedSaveIsReportedOnce()
     QFile::setPermissions(folder, QFile::WriteOwner | QFile::ReadOwner | QFile::ExeOwner);
 }
 
-void TestSettings::rewritingTheSameValuesLeavesTheFileAlone()
+// What another program wrote keeps its spelling while we change other keys; our changes are
+// written as Qt's QSettings writes the same changes to a copy.
+void TestSettings::fileFromQtKeepsItsSpelling()
 {
     Sandbox box;
+    const QString twin = box.dir.filePath(QStringLiteral("twin.conf"));
+    const QString note = QStringLiteral("a") + QChar(0) + QStringLiteral("9\t\x01b");
+    {
+        QSettings qt(box.path, QSettings::IniFormat);
+        qt.setValue(QStringLiteral("Settings/Folder"), OddFolder);
+        qt.setValue(QStringLiteral("Settings/Tvon"), QStringLiteral("False"));
+        qt.setValue(QStringLiteral("Settings/Note"), note);
+        qt.setValue(QStringLiteral("Other/list"), QStringList{QStringLiteral("a"), "b, c"});
+        qt.setValue(QStringLiteral("Other/no list"), QStringList());
+        qt.setValue(QStringLiteral("Other/bytes"), QByteArray("\x01\xff"
+                                                              "a"));
+        qt.setValue(QStringLiteral("Other/rect"), QRect(1, 2, 3, 4));
+        qt.setValue(QStringLiteral("general/x"), 5);
+        qt.setValue(QStringLiteral("top"), QStringLiteral(" @home "));
+        qt.setValue(QStringLiteral("a~"), 1); // sorts after "aZ", though "%7E" would not
+        qt.setValue(QStringLiteral("aZ"), 2);
+        qt.setValue(QStringLiteral("deep/a/b"), 3);
+        qt.setValue(QString::fromUtf8("\u00fc/\u015f \U0001D11E"), QString::fromUtf8("\u00e9"));
+    }
+    const QByteArray original = contents(box.path);
+    put(twin, original);
     {
         const auto store = box.open();
         Settings settings(*store);
-        writeEverything(settings);
+        QCOMPARE(settings.folder(), OddFolder);
+        QCOMPARE(settings.treeOn(), false);
+        QCOMPARE(store->read(QStringLiteral("Settings"), QStringLiteral("Note")), note);
+        QCOMPARE(store->read(QStringLiteral("deep"), QStringLiteral("a/b")), QStringLiteral("3"));
+        settings.setFolder(OddFolder);
+        settings.setTreeOn(false);
+        QCOMPARE(contents(box.path), original);
+        settings.setTreeOn(true);
+        settings.setViewMode(3);
     }
-    const QByteArray first = contents(box.path);
-    QVERIFY(!first.isEmpty());
     {
-        const auto store = box.open();
-        Settings settings(*store);
-        writeEverything(settings);
+        QSettings qt(twin, QSettings::IniFormat);
+        qt.setValue(QStringLiteral("Settings/Tvon"), QStringLiteral("True"));
+        qt.setValue(QStringLiteral("Settings/ViewMode"), QStringLiteral("3"));
     }
-    QCOMPARE(contents(box.path), first);
+    QCOMPARE(contents(box.path), contents(twin));
     QCOMPARE(box.problems, QStringList());
+}
+
+// Two runs on one file: each saves its own changes over what the other saved meanwhile.
+void TestSettings::twoProgramsKeepEachOthersValues()
+{
+    Sandbox box;
+    const auto first = box.open();
+    const auto second = box.open();
+    Settings(*first).setFolder(QStringLiteral("/first"));
+    Settings(*second).setTreeOn(false);
+    Settings(*first).setPreviewOn(false);
+    const auto third = box.open();
+    const Settings settings(*third);
+    QCOMPARE(settings.folder(), QStringLiteral("/first"));
+    QCOMPARE(settings.treeOn(), false);
+    QCOMPARE(settings.previewOn(), false);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -166,34 +166,28 @@ int hexDigit(QChar c)
     return -1;
 }
 
-char16_t simpleEscape(QChar c)
+// Characters a value spells as a backslash and a letter; the last two are only ever read.
+constexpr char16_t Escapes[][2] = {{u'a', u'\a'},  {u'b', u'\b'}, {u'f', u'\f'}, {u'n', u'\n'},
+                                   {u'r', u'\r'},  {u't', u'\t'}, {u'v', u'\v'}, {u'"', u'"'},
+                                   {u'\\', u'\\'}, {u'?', u'?'},  {u'\'', u'\''}};
+constexpr int WrittenEscapes = 9;
+
+char16_t simpleEscape(QChar letter)
 {
-    switch (c.unicode()) {
-    case u'a':
-        return u'\a';
-    case u'b':
-        return u'\b';
-    case u'f':
-        return u'\f';
-    case u'n':
-        return u'\n';
-    case u'r':
-        return u'\r';
-    case u't':
-        return u'\t';
-    case u'v':
-        return u'\v';
-    case u'"':
-        return u'"';
-    case u'?':
-        return u'?';
-    case u'\'':
-        return u'\'';
-    case u'\\':
-        return u'\\';
-    default:
-        return 0;
+    for (const auto& [name, c] : Escapes) {
+        if (letter == name)
+            return c;
     }
+    return 0;
+}
+
+char16_t escapeLetter(char16_t c)
+{
+    for (int i = 0; i < WrittenEscapes; ++i) {
+        if (Escapes[i][1] == c)
+            return Escapes[i][0];
+    }
+    return 0;
 }
 
 // Undoes the backslash escapes of values. Any other backslash is the user's own and stays,
@@ -260,10 +254,6 @@ QString decodeValue(QStringView raw)
         return text.sliced(1);
     return text;
 }
-
-// Keys by section: a section's name is held once, however many keys it has.
-using Section = QHash<QString, QString>;
-using Values = QHash<QString, Section>;
 
 // Names are escaped as "%XX" (up to U+00FF) or "%UXXXX", "/" as "\"; letters, digits and
 // "_-." stand for themselves.
@@ -363,17 +353,7 @@ QString encodeValue(const QString& value)
             continue;
         }
         escapeHexDigit = false;
-        const char16_t named = u == 0      ? u'0'
-                               : u == 7    ? u'a'
-                               : u == 8    ? u'b'
-                               : u == 12   ? u'f'
-                               : u == 10   ? u'n'
-                               : u == 13   ? u'r'
-                               : u == 9    ? u't'
-                               : u == 11   ? u'v'
-                               : u == '"'  ? u'"'
-                               : u == '\\' ? u'\\'
-                                           : 0;
+        const char16_t named = u == 0 ? u'0' : escapeLetter(u);
         if (named) {
             out += u'\\';
             out += QChar(named);
