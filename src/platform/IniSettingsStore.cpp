@@ -465,6 +465,7 @@ qint64 repeatedNameCost(const IniSettingsStore::Values& values)
         cost += qint64(section->size()) * (section.key().size() + 1);
     return cost;
 }
+
 } // namespace
 
 bool IniSettingsStore::Stamp::operator==(const Stamp& other) const
