@@ -13,97 +13,23 @@
 #include <cmath>
 #include <limits>
 
+template <typename Value> struct SettingsKey
+{
+    const char* section;
+    const char* name;
+    Value fallback;
+    std::optional<Value> (*parse)(const QString& text);
+};
+
 namespace {
 
 constexpr char Main[] = "Settings";
 constexpr char Types[] = "Type";
 
-struct SingleKey
-{
-    const char* name;
-    float fallback;
-};
-
-struct IntegerKey
-{
-    const char* name;
-    int fallback;
-    int min;
-    int max;
-};
-
-struct BoolKey
-{
-    const char* name;
-    bool fallback;
-};
-
-struct TextKey
-{
-    const char* section;
-    const char* name;
-    const char* fallback;
-};
-
 constexpr int Int16Min = std::numeric_limits<qint16>::min();
 constexpr int Int16Max = std::numeric_limits<qint16>::max();
 constexpr int Int32Min = std::numeric_limits<qint32>::min();
 constexpr int Int32Max = std::numeric_limits<qint32>::max();
-
-// Every key with its default, once.
-constexpr SingleKey MainLeft{"MainLeft", 1000};
-constexpr SingleKey MainTop{"MainTop", 1000};
-constexpr SingleKey MainWidth{"MainWidth", 6500};
-constexpr SingleKey MainHeight{"MainHeight", 6500};
-// No fixed fallback: a first start opens the user's pictures folder when there is one, else
-// the home folder (Settings::defaultFolder); the tree itself is still rooted at "/".
-constexpr TextKey Folder{Main, "Folder", nullptr};
-constexpr IntegerKey ViewMode{"ViewMode", 0, 0, 3};
-constexpr BoolKey Tbaron{"Tbaron", true};
-constexpr BoolKey Baron{"Baron", true};
-constexpr BoolKey Tvon{"Tvon", true};
-constexpr BoolKey Pvon{"Pvon", true};
-// The splitters' defaults are their owner's.
-const IntegerKey IsaLeft{"IsaLeft", PaneLayout().isaLeft(), Int16Min, Int16Max};
-const IntegerKey IsbLeft{"IsbLeft", PaneLayout().isbLeft(), Int16Min, Int16Max};
-constexpr IntegerKey PrvLeft{"PrvLeft", 1000, Int32Min, Int32Max};
-constexpr IntegerKey PrvTop{"PrvTop", 1000, Int32Min, Int32Max};
-constexpr IntegerKey PrvWidth{"PrvWidth", 6500, Int32Min, Int32Max};
-constexpr IntegerKey PrvHeight{"PrvHeight", 6500, Int32Min, Int32Max};
-constexpr SingleKey TlsLeft{"TlsLeft", 1000};
-constexpr SingleKey TlsTop{"TlsTop", 1000};
-// The type pieces' defaults are the type filter's own.
-constexpr TextKey Bitmap{Types, "Bitmap", nullptr};
-constexpr TextKey Jpg{Types, "Jpg", nullptr};
-constexpr TextKey Gif{Types, "Gif", nullptr};
-constexpr TextKey Ico{Types, "Ico", nullptr};
-constexpr TextKey Png{Types, "Png", nullptr};
-constexpr TextKey Webp{Types, "Webp", nullptr};
-constexpr TextKey Tiff{Types, "Tiff", nullptr};
-constexpr TextKey Svg{Types, "Svg", nullptr};
-
-const TextKey& typeKey(TypeFilter::Type type)
-{
-    switch (type) {
-    case TypeFilter::Type::Bitmap:
-        return Bitmap;
-    case TypeFilter::Type::Jpeg:
-        return Jpg;
-    case TypeFilter::Type::Gif:
-        return Gif;
-    case TypeFilter::Type::Icon:
-        return Ico;
-    case TypeFilter::Type::Png:
-        return Png;
-    case TypeFilter::Type::Webp:
-        return Webp;
-    case TypeFilter::Type::Tiff:
-        return Tiff;
-    case TypeFilter::Type::Svg:
-        return Svg;
-    }
-    return Bitmap;
-}
 
 bool isAsciiDigit(QChar c)
 {
@@ -171,288 +97,140 @@ std::optional<int> roundedInto(double value, int min, int max)
     return int(rounded);
 }
 
-float readSingle(const SettingsStore& store, const SingleKey& key)
+std::optional<int> int16(const QString& text)
 {
-    const std::optional<QString> stored = store.read(QLatin1String(Main), QLatin1String(key.name));
-    return stored ? Settings::toSingle(*stored).value_or(key.fallback) : key.fallback;
+    return Settings::toInteger(text, Int16Min, Int16Max);
 }
 
-int readInteger(const SettingsStore& store, const IntegerKey& key)
+std::optional<int> int32(const QString& text)
 {
-    const std::optional<QString> stored = store.read(QLatin1String(Main), QLatin1String(key.name));
-    return stored ? Settings::toInteger(*stored, key.min, key.max).value_or(key.fallback)
-                  : key.fallback;
+    return Settings::toInteger(text, Int32Min, Int32Max);
 }
 
-bool readBool(const SettingsStore& store, const BoolKey& key)
+// Read by the numeric-prefix rule, so "3 (details)" still means details.
+std::optional<int> listStyle(const QString& text)
 {
-    const std::optional<QString> stored = store.read(QLatin1String(Main), QLatin1String(key.name));
-    return stored ? Settings::toBool(*stored).value_or(key.fallback) : key.fallback;
+    return roundedInto(Settings::numericPrefix(text), 0, 3);
+}
+
+std::optional<QString> verbatim(const QString& text)
+{
+    return text;
+}
+
+QString textOf(float value)
+{
+    return Settings::fromSingle(value);
+}
+
+QString textOf(int value)
+{
+    return Settings::fromInteger(value);
+}
+
+QString textOf(bool value)
+{
+    return Settings::fromBool(value);
+}
+
+QString textOf(const QString& value)
+{
+    return value;
+}
+
+// In TypeFilter::Type's order. No fixed default: a missing piece keeps the type filter's own.
+const SettingsKey<QString> TypeKeys[TypeFilter::Count] = {
+    {Types, "Bitmap", {}, verbatim}, {Types, "Jpg", {}, verbatim}, {Types, "Gif", {}, verbatim},
+    {Types, "Ico", {}, verbatim},    {Types, "Png", {}, verbatim}, {Types, "Webp", {}, verbatim},
+    {Types, "Tiff", {}, verbatim},   {Types, "Svg", {}, verbatim},
+};
+
+const SettingsKey<QString>& typeKey(TypeFilter::Type type)
+{
+    return TypeKeys[int(type)];
 }
 
 } // namespace
 
+// Every key with its default, once.
+const SettingsKey<float> Settings::MainLeft{Main, "MainLeft", 1000, toSingle};
+const SettingsKey<float> Settings::MainTop{Main, "MainTop", 1000, toSingle};
+const SettingsKey<float> Settings::MainWidth{Main, "MainWidth", 6500, toSingle};
+const SettingsKey<float> Settings::MainHeight{Main, "MainHeight", 6500, toSingle};
+// No fixed default: a first start opens the user's pictures folder when there is one, else
+// the home folder (defaultFolder); the tree itself is still rooted at "/".
+const SettingsKey<QString> Settings::Folder{Main, "Folder", {}, verbatim};
+const SettingsKey<int> Settings::ViewMode{Main, "ViewMode", 0, listStyle};
+const SettingsKey<bool> Settings::Tbaron{Main, "Tbaron", true, toBool};
+const SettingsKey<bool> Settings::Baron{Main, "Baron", true, toBool};
+const SettingsKey<bool> Settings::Tvon{Main, "Tvon", true, toBool};
+const SettingsKey<bool> Settings::Pvon{Main, "Pvon", true, toBool};
+// The splitters' defaults are their owner's.
+const SettingsKey<int> Settings::IsaLeft{Main, "IsaLeft", PaneLayout().isaLeft(), int16};
+const SettingsKey<int> Settings::IsbLeft{Main, "IsbLeft", PaneLayout().isbLeft(), int16};
+// The tiled view's window.
+const SettingsKey<int> Settings::PrvLeft{Main, "PrvLeft", 1000, int32};
+const SettingsKey<int> Settings::PrvTop{Main, "PrvTop", 1000, int32};
+const SettingsKey<int> Settings::PrvWidth{Main, "PrvWidth", 6500, int32};
+const SettingsKey<int> Settings::PrvHeight{Main, "PrvHeight", 6500, int32};
+const SettingsKey<float> Settings::TlsLeft{Main, "TlsLeft", 1000, toSingle};
+const SettingsKey<float> Settings::TlsTop{Main, "TlsTop", 1000, toSingle};
+
 Settings::Settings(SettingsStore& store) : m_store(store) {}
 
-float Settings::mainLeft() const
+template <typename Value> std::optional<Value> Settings::stored(const SettingsKey<Value>& key) const
 {
-    return readSingle(m_store, MainLeft);
+    const std::optional<QString> text =
+        m_store.read(QLatin1String(key.section), QLatin1String(key.name));
+    return text ? key.parse(*text) : std::nullopt;
 }
 
-float Settings::mainTop() const
+template <typename Value> Value Settings::get(const SettingsKey<Value>& key) const
 {
-    return readSingle(m_store, MainTop);
+    return stored(key).value_or(key.fallback);
 }
 
-float Settings::mainWidth() const
+template <typename Value> void Settings::set(const SettingsKey<Value>& key, const Value& value)
 {
-    return readSingle(m_store, MainWidth);
+    write(QLatin1String(key.section), QLatin1String(key.name), textOf(value));
 }
 
-float Settings::mainHeight() const
-{
-    return readSingle(m_store, MainHeight);
-}
-
-void Settings::setMainLeft(float twips)
-{
-    write(Main, MainLeft.name, fromSingle(twips));
-}
-
-void Settings::setMainTop(float twips)
-{
-    write(Main, MainTop.name, fromSingle(twips));
-}
-
-void Settings::setMainWidth(float twips)
-{
-    write(Main, MainWidth.name, fromSingle(twips));
-}
-
-void Settings::setMainHeight(float twips)
-{
-    write(Main, MainHeight.name, fromSingle(twips));
-}
+// The header's accessors use these.
+template float Settings::get(const SettingsKey<float>&) const;
+template int Settings::get(const SettingsKey<int>&) const;
+template bool Settings::get(const SettingsKey<bool>&) const;
+template void Settings::set(const SettingsKey<float>&, const float&);
+template void Settings::set(const SettingsKey<int>&, const int&);
+template void Settings::set(const SettingsKey<bool>&, const bool&);
+template void Settings::set(const SettingsKey<QString>&, const QString&);
 
 QString Settings::folder() const
 {
-    return text(Folder.section, Folder.name, defaultFolder());
+    return stored(Folder).value_or(defaultFolder());
 }
 
 QString Settings::defaultFolder()
 {
-    // A first start opens where pictures are; the tree is still rooted at "/".
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
         return QDir::cleanPath(pictures);
     return QDir::homePath();
 }
 
-void Settings::setFolder(const QString& path)
-{
-    write(Folder.section, Folder.name, path);
-}
-
-// Read by the numeric-prefix rule, so "3 (details)" still means details.
-int Settings::viewMode() const
-{
-    const std::optional<QString> stored =
-        m_store.read(QLatin1String(Main), QLatin1String(ViewMode.name));
-    if (!stored)
-        return ViewMode.fallback;
-    return roundedInto(numericPrefix(*stored), ViewMode.min, ViewMode.max)
-        .value_or(ViewMode.fallback);
-}
-
-void Settings::setViewMode(int style)
-{
-    write(Main, ViewMode.name, fromInteger(style));
-}
-
-bool Settings::toolbarOn() const
-{
-    return readBool(m_store, Tbaron);
-}
-
-bool Settings::statusBarOn() const
-{
-    return readBool(m_store, Baron);
-}
-
-bool Settings::treeOn() const
-{
-    return readBool(m_store, Tvon);
-}
-
-bool Settings::previewOn() const
-{
-    return readBool(m_store, Pvon);
-}
-
-void Settings::setToolbarOn(bool on)
-{
-    write(Main, Tbaron.name, fromBool(on));
-}
-
-void Settings::setStatusBarOn(bool on)
-{
-    write(Main, Baron.name, fromBool(on));
-}
-
-void Settings::setTreeOn(bool on)
-{
-    write(Main, Tvon.name, fromBool(on));
-}
-
-void Settings::setPreviewOn(bool on)
-{
-    write(Main, Pvon.name, fromBool(on));
-}
-
-int Settings::isaLeft() const
-{
-    return readInteger(m_store, IsaLeft);
-}
-
-int Settings::isbLeft() const
-{
-    return readInteger(m_store, IsbLeft);
-}
-
-void Settings::setIsaLeft(int twips)
-{
-    write(Main, IsaLeft.name, fromInteger(twips));
-}
-
-void Settings::setIsbLeft(int twips)
-{
-    write(Main, IsbLeft.name, fromInteger(twips));
-}
-
-int Settings::prvLeft() const
-{
-    return readInteger(m_store, PrvLeft);
-}
-
-int Settings::prvTop() const
-{
-    return readInteger(m_store, PrvTop);
-}
-
-int Settings::prvWidth() const
-{
-    return readInteger(m_store, PrvWidth);
-}
-
-int Settings::prvHeight() const
-{
-    return readInteger(m_store, PrvHeight);
-}
-
-void Settings::setPrvLeft(int twips)
-{
-    write(Main, PrvLeft.name, fromInteger(twips));
-}
-
-void Settings::setPrvTop(int twips)
-{
-    write(Main, PrvTop.name, fromInteger(twips));
-}
-
-void Settings::setPrvWidth(int twips)
-{
-    write(Main, PrvWidth.name, fromInteger(twips));
-}
-
-void Settings::setPrvHeight(int twips)
-{
-    write(Main, PrvHeight.name, fromInteger(twips));
-}
-
-float Settings::tlsLeft() const
-{
-    return readSingle(m_store, TlsLeft);
-}
-
-float Settings::tlsTop() const
-{
-    return readSingle(m_store, TlsTop);
-}
-
-void Settings::setTlsLeft(float twips)
-{
-    write(Main, TlsLeft.name, fromSingle(twips));
-}
-
-void Settings::setTlsTop(float twips)
-{
-    write(Main, TlsTop.name, fromSingle(twips));
-}
-
-QString Settings::bitmapPiece() const
-{
-    return text(Bitmap.section, Bitmap.name, TypeFilter().piece(TypeFilter::Type::Bitmap));
-}
-
-QString Settings::jpgPiece() const
-{
-    return text(Jpg.section, Jpg.name, TypeFilter().piece(TypeFilter::Type::Jpeg));
-}
-
-QString Settings::gifPiece() const
-{
-    return text(Gif.section, Gif.name, TypeFilter().piece(TypeFilter::Type::Gif));
-}
-
-QString Settings::icoPiece() const
-{
-    return text(Ico.section, Ico.name, TypeFilter().piece(TypeFilter::Type::Icon));
-}
-
-void Settings::setBitmapPiece(const QString& piece)
-{
-    write(Bitmap.section, Bitmap.name, piece);
-}
-
-void Settings::setJpgPiece(const QString& piece)
-{
-    write(Jpg.section, Jpg.name, piece);
-}
-
-void Settings::setGifPiece(const QString& piece)
-{
-    write(Gif.section, Gif.name, piece);
-}
-
-void Settings::setIcoPiece(const QString& piece)
-{
-    write(Ico.section, Ico.name, piece);
-}
-
-QString Settings::typePiece(TypeFilter::Type type) const
-{
-    const TextKey& key = typeKey(type);
-    return text(key.section, key.name, TypeFilter().piece(type));
-}
-
-void Settings::setTypePiece(TypeFilter::Type type, const QString& piece)
-{
-    const TextKey& key = typeKey(type);
-    write(key.section, key.name, piece);
-}
-
 TypeFilter Settings::types() const
 {
     TypeFilter types;
-    for (TypeFilter::Type type : TypeFilter::All)
-        types.setPiece(type, typePiece(type));
+    for (TypeFilter::Type type : TypeFilter::All) {
+        if (const std::optional<QString> piece = stored(typeKey(type)))
+            types.setPiece(type, *piece);
+    }
     return types;
 }
 
 void Settings::setTypes(const TypeFilter& types)
 {
     for (TypeFilter::Type type : TypeFilter::All)
-        setTypePiece(type, types.piece(type));
+        set(typeKey(type), types.piece(type));
 }
 
 std::optional<bool> Settings::toBool(const QString& text)
@@ -523,18 +301,13 @@ QString Settings::fromInteger(int value)
     return QString::number(value);
 }
 
-QString Settings::text(const char* section, const char* key, const QString& fallback) const
-{
-    return m_store.read(QLatin1String(section), QLatin1String(key)).value_or(fallback);
-}
-
-void Settings::write(const char* section, const char* key, const QString& value)
+void Settings::write(const QString& section, const QString& key, const QString& value)
 {
     if (m_held) {
-        m_held->append({QLatin1String(section), QLatin1String(key), value});
+        m_held->append({section, key, value});
         return;
     }
-    m_store.write(QLatin1String(section), QLatin1String(key), value);
+    m_store.write(section, key, value);
 }
 
 void Settings::hold()

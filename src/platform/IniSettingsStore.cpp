@@ -1,10 +1,9 @@
 #include "platform/IniSettingsStore.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -18,32 +17,21 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("IniSettingsStore", text);
-}
-
 QString systemError(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// One name per value, as QSettings spells it: "Settings/Folder"; keys outside any section
-// (or in [General]) have no prefix.
-QString joinKey(const QString& section, const QString& key)
-{
-    return section.isEmpty() ? key : section + u'/' + key;
-}
-
 QString notRegularProblem(const QString& path)
 {
-    return tr("Settings file %1 is not a regular file; settings are kept for this session only.")
+    return IniSettingsStore::tr(
+               "Settings file %1 is not a regular file; settings are kept for this session only.")
         .arg(path);
 }
 
 QString saveProblem(const QString& path)
 {
-    return tr("Settings could not be saved to %1.").arg(path);
+    return IniSettingsStore::tr("Settings could not be saved to %1.").arg(path);
 }
 
 struct Inspection
@@ -59,7 +47,22 @@ struct Inspection
     Kind kind = Kind::Absent;
     QByteArray bytes;
     QString reason;
+    IniSettingsStore::Stamp stamp;
 };
+
+IniSettingsStore::Stamp stampOf(const struct stat& info)
+{
+    return {info.st_dev, info.st_ino, info.st_size, info.st_mtim};
+}
+
+// The file the path names now; an empty stamp when there is none.
+IniSettingsStore::Stamp stampOf(const QString& path)
+{
+    struct stat info = {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return stampOf(info);
+}
 
 class FdCloser
 {
@@ -98,11 +101,11 @@ Inspection inspect(const QString& path)
     const QByteArray name = QFile::encodeName(path);
     switch (pathKind(name)) {
     case PathKind::Absent:
-        return {Kind::Absent, {}, {}};
+        return {Kind::Absent, {}, {}, {}};
     case PathKind::NotRegular:
-        return {Kind::NotRegular, {}, {}};
+        return {Kind::NotRegular, {}, {}, {}};
     case PathKind::Unknown:
-        return {Kind::Unreadable, {}, systemError(errno)};
+        return {Kind::Unreadable, {}, systemError(errno), {}};
     case PathKind::Regular:
         break;
     }
@@ -110,15 +113,15 @@ Inspection inspect(const QString& path)
     // Non-blocking, and checked again on the descriptor: the path may have changed since.
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
-        return {Kind::Unreadable, {}, systemError(errno)};
+        return {Kind::Unreadable, {}, systemError(errno), {}};
     const FdCloser closer(fd);
     struct stat info = {};
     if (::fstat(fd, &info) != 0)
-        return {Kind::Unreadable, {}, systemError(errno)};
+        return {Kind::Unreadable, {}, systemError(errno), {}};
     if (!S_ISREG(info.st_mode))
-        return {Kind::NotRegular, {}, {}};
+        return {Kind::NotRegular, {}, {}, {}};
     if (info.st_size > IniSettingsStore::MaxFileSize)
-        return {Kind::TooBig, {}, {}};
+        return {Kind::TooBig, {}, {}, {}};
 
     QByteArray bytes(IniSettingsStore::MaxFileSize + 1, Qt::Uninitialized);
     qsizetype filled = 0;
@@ -127,15 +130,15 @@ Inspection inspect(const QString& path)
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return {Kind::Unreadable, {}, systemError(errno)};
+            return {Kind::Unreadable, {}, systemError(errno), {}};
         if (got == 0)
             break;
         filled += got;
     }
     if (filled > IniSettingsStore::MaxFileSize)
-        return {Kind::TooBig, {}, {}}; // it grew while we read
+        return {Kind::TooBig, {}, {}, {}}; // it grew while we read
     bytes.truncate(filled);
-    return {Kind::Contents, bytes, {}};
+    return {Kind::Contents, bytes, {}, stampOf(info)};
 }
 
 bool isBlank(QChar c)
@@ -163,38 +166,32 @@ int hexDigit(QChar c)
     return -1;
 }
 
-char16_t simpleEscape(QChar c)
+// Characters a value spells as a backslash and a letter; the last two are only ever read.
+constexpr char16_t Escapes[][2] = {{u'a', u'\a'},  {u'b', u'\b'}, {u'f', u'\f'}, {u'n', u'\n'},
+                                   {u'r', u'\r'},  {u't', u'\t'}, {u'v', u'\v'}, {u'"', u'"'},
+                                   {u'\\', u'\\'}, {u'?', u'?'},  {u'\'', u'\''}};
+constexpr int WrittenEscapes = 9;
+
+char16_t simpleEscape(QChar letter)
 {
-    switch (c.unicode()) {
-    case u'a':
-        return u'\a';
-    case u'b':
-        return u'\b';
-    case u'f':
-        return u'\f';
-    case u'n':
-        return u'\n';
-    case u'r':
-        return u'\r';
-    case u't':
-        return u'\t';
-    case u'v':
-        return u'\v';
-    case u'"':
-        return u'"';
-    case u'?':
-        return u'?';
-    case u'\'':
-        return u'\'';
-    case u'\\':
-        return u'\\';
-    default:
-        return 0;
+    for (const auto& [name, c] : Escapes) {
+        if (letter == name)
+            return c;
     }
+    return 0;
 }
 
-// Undoes the backslash escapes QSettings writes. Any other backslash is the user's own
-// and stays, so "C:\q" is read as written.
+char16_t escapeLetter(char16_t c)
+{
+    for (int i = 0; i < WrittenEscapes; ++i) {
+        if (Escapes[i][1] == c)
+            return Escapes[i][0];
+    }
+    return 0;
+}
+
+// Undoes the backslash escapes of values. Any other backslash is the user's own and stays,
+// so "C:\q" is read as written.
 QString unescape(QStringView text)
 {
     QString out;
@@ -230,7 +227,7 @@ QString unescape(QStringView text)
     return out;
 }
 
-// QSettings quotes a whole value or nothing; a quote inside is always escaped.
+// A written value is quoted whole or not at all; a quote inside is always escaped.
 bool isQuoted(QStringView value)
 {
     if (value.size() < 2 || value.front() != u'"' || value.back() != u'"')
@@ -250,7 +247,7 @@ bool isQuoted(QStringView value)
 QString decodeValue(QStringView raw)
 {
     const QString text = isQuoted(raw) ? unescape(raw.sliced(1, raw.size() - 2)) : unescape(raw);
-    // QSettings' own markers: a leading "@" is doubled, a text holding NUL is wrapped.
+    // Markers of the dialect: a leading "@" is doubled, a text holding NUL is wrapped.
     if (text.startsWith(u"@String(") && text.endsWith(u')'))
         return text.sliced(8).chopped(1);
     if (text.startsWith(u"@@"))
@@ -258,99 +255,143 @@ QString decodeValue(QStringView raw)
     return text;
 }
 
-// Keys by section: a section's name is held once, however many keys it has.
-using Section = QHash<QString, QString>;
-using Values = QHash<QString, Section>;
-
-bool isIniSpace(char c)
+// Names are escaped as "%XX" (up to U+00FF) or "%UXXXX", "/" as "\"; letters, digits and
+// "_-." stand for themselves.
+QString unescapeName(QStringView name)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-// QSettings splits lines its own way: a quoted stretch or a backslash runs on over a line
-// end, and ";" outside quotes ends the line. One line as it would see it, from pos on;
-// false at the end of the data. Comment lines are skipped as it skips them.
-bool nextQSettingsLine(QByteArrayView data, qsizetype& pos, QByteArrayView* line, bool* hasEquals)
-{
-    const qsizetype size = data.size();
-    qsizetype start = pos;
-    while (start < size && isIniSpace(data[start]))
-        ++start;
-    bool inQuotes = false;
-    *hasEquals = false;
-    qsizetype i = start;
-    while (i < size) {
-        const char c = data[i++];
-        if (c == '=') {
-            if (!inQuotes)
-                *hasEquals = true;
-        } else if (c == '\n' || c == '\r') {
-            if (i == start + 1) {
-                ++start;
-            } else if (!inQuotes) {
-                --i;
-                break;
-            }
-        } else if (c == '\\') {
-            if (i < size) {
-                const char next = data[i++];
-                if (i < size &&
-                    ((next == '\n' && data[i] == '\r') || (next == '\r' && data[i] == '\n')))
-                    ++i;
-            }
-        } else if (c == '"') {
-            inQuotes = !inQuotes;
-        } else if (c == ';') {
-            if (i == start + 1) {
-                while (i < size && data[i] != '\n' && data[i] != '\r')
-                    ++i;
-                while (i < size && isIniSpace(data[i]))
-                    ++i;
-                start = i;
-            } else if (!inQuotes) {
-                --i;
-                break;
-            }
+    QString out;
+    out.reserve(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (name[i] == u'\\') {
+            out += u'/';
+            continue;
+        }
+        const qsizetype digits = i + 1 < name.size() && name[i + 1] == u'U' ? 4 : 2;
+        const qsizetype first = i + 1 + (digits == 4 ? 1 : 0);
+        char16_t code = 0;
+        bool escaped = name[i] == u'%' && first + digits <= name.size();
+        for (qsizetype j = first; escaped && j < first + digits; ++j) {
+            escaped = hexDigit(name[j]) >= 0;
+            code = char16_t(code * 16 + hexDigit(name[j]));
+        }
+        if (escaped) {
+            out += QChar(code);
+            i = first + digits - 1;
+        } else {
+            out += name[i];
         }
     }
-    pos = i;
-    *line = data.sliced(start, i - start);
-    return i > start;
+    return out;
 }
 
-// What QSettings would call a format error, found in one pass without keeping anything:
-// parsing the file through QSettings itself would copy the section's name into every key.
-bool qsettingsFindsFormatError(QByteArrayView data)
+QByteArray escapeName(const QString& name)
 {
-    qsizetype pos = 0;
-    QByteArrayView line;
-    bool hasEquals = false;
-    while (nextQSettingsLine(data, pos, &line, &hasEquals)) {
-        if (line.startsWith('[')) {
-            if (!line.contains(']'))
-                return true;
-        } else if (!hasEquals && !line.startsWith(';')) {
-            return true;
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    QByteArray out;
+    for (QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u == u'/') {
+            out += '\\';
+        } else if ((u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z') ||
+                   (u >= u'0' && u <= u'9') || u == u'_' || u == u'-' || u == u'.') {
+            out += char(u);
+        } else if (u <= 0xFF) {
+            out += '%';
+            out += Hex[u >> 4];
+            out += Hex[u & 0xF];
+        } else {
+            out += "%U";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += Hex[(u >> shift) & 0xF];
         }
     }
-    return false;
+    return out;
+}
+
+QByteArray sectionHeading(const QString& section)
+{
+    const QByteArray name = escapeName(section);
+    if (name.isEmpty())
+        return "[General]";
+    // "[General]" holds the keys outside any section; a section of that name is marked.
+    if (name.compare("general", Qt::CaseInsensitive) == 0)
+        return "[%General]";
+    return '[' + name + ']';
+}
+
+QString sectionName(QStringView heading)
+{
+    if (heading.compare(u"general", Qt::CaseInsensitive) == 0)
+        return QString();
+    if (heading.compare(u"%general", Qt::CaseInsensitive) == 0)
+        return heading.sliced(1).toString();
+    return unescapeName(heading);
+}
+
+// The spelling of a text as a value: a leading "@" doubled, a text holding NUL wrapped,
+// control characters, quotes and backslashes escaped, and the whole quoted when it holds
+// ";", "," or "=" or would start or end with a blank.
+QString encodeValue(const QString& value)
+{
+    QString text = value;
+    if (text.contains(QChar(0)))
+        text = QStringLiteral("@String(") + text + u')';
+    else if (text.startsWith(u'@'))
+        text.prepend(u'@');
+
+    QString out;
+    out.reserve(text.size() + 2);
+    bool needsQuotes = false;
+    // After a numeric escape a hex digit would be read as part of it, so it is escaped too.
+    bool escapeHexDigit = false;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u';' || u == u',' || u == u'=')
+            needsQuotes = true;
+        if (escapeHexDigit && hexDigit(c) >= 0) {
+            out += QStringLiteral("\\x") + QString::number(u, 16);
+            continue;
+        }
+        escapeHexDigit = false;
+        const char16_t named = u == 0 ? u'0' : escapeLetter(u);
+        if (named) {
+            out += u'\\';
+            out += QChar(named);
+            escapeHexDigit = u == 0;
+        } else if (u <= 0x1F) {
+            out += QStringLiteral("\\x") + QString::number(u, 16);
+            escapeHexDigit = true;
+        } else {
+            out += c;
+        }
+    }
+    if (needsQuotes || out.startsWith(u' ') || out.endsWith(u' '))
+        return u'"' + out + u'"';
+    return out;
+}
+
+// The dialect never writes a quote or a semicolon in a name; a line that has one before
+// its "=" is not a line of ours.
+bool isName(QStringView name)
+{
+    return !name.isEmpty() && !name.contains(u'"') && !name.contains(u';');
 }
 
 // A strict line reader: sections, key=value lines, ";" comment lines and blank lines.
 // Anything else means the file is not ours to read.
-std::optional<Values> parseIni(QByteArrayView data, QString* why)
+std::optional<IniSettingsStore::Values> parseIni(QByteArrayView data, QString* why)
 {
     if (data.startsWith("\xEF\xBB\xBF"))
         data = data.sliced(3);
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(data);
     if (decoder.hasError()) {
-        *why = tr("it is not UTF-8 text");
+        *why = IniSettingsStore::tr("it is not UTF-8 text");
         return std::nullopt;
     }
 
-    Values values;
-    Section* section = &values[QString()];
+    IniSettingsStore::Values values;
+    QString section;
     int keys = 0;
     qsizetype start = 0;
     while (start <= text.size()) {
@@ -361,12 +402,12 @@ std::optional<Values> parseIni(QByteArrayView data, QString* why)
         start = end + 1;
 
         if (rawLine.size() > IniSettingsStore::MaxLineLength) {
-            *why = tr("a line is too long");
+            *why = IniSettingsStore::tr("a line is too long");
             return std::nullopt;
         }
         for (QChar c : rawLine) {
             if (c.unicode() < 0x20 && c != u'\t') {
-                *why = tr("it contains control characters");
+                *why = IniSettingsStore::tr("it contains control characters");
                 return std::nullopt;
             }
         }
@@ -376,36 +417,48 @@ std::optional<Values> parseIni(QByteArrayView data, QString* why)
         if (line.startsWith(u'[')) {
             const qsizetype close = line.indexOf(u']');
             const QStringView rest = close < 0 ? QStringView() : trimBlanks(line.sliced(close + 1));
-            if (close < 0 || !(rest.isEmpty() || rest.startsWith(u';'))) {
-                *why = tr("a section heading is malformed");
+            const QStringView name =
+                close < 0 ? QStringView() : trimBlanks(line.sliced(1, close - 1));
+            if (close < 0 || !(rest.isEmpty() || rest.startsWith(u';')) || name.contains(u'"') ||
+                name.contains(u';')) {
+                *why = IniSettingsStore::tr("a section heading is malformed");
                 return std::nullopt;
             }
-            const QStringView name = trimBlanks(line.sliced(1, close - 1));
-            section = &values[name.compare(u"general", Qt::CaseInsensitive) == 0 ? QString()
-                                                                                 : name.toString()];
+            section = sectionName(name);
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
         const QStringView key = equals < 0 ? QStringView() : trimBlanks(line.first(equals));
-        if (key.isEmpty()) {
-            *why = tr("a line is not of the form key=value");
+        if (!isName(key)) {
+            *why = IniSettingsStore::tr("a line is not of the form key=value");
             return std::nullopt;
         }
         if (++keys > IniSettingsStore::MaxKeys) {
-            *why = tr("it holds too many keys");
+            *why = IniSettingsStore::tr("it holds too many keys");
             return std::nullopt;
         }
-        section->insert(key.toString(), decodeValue(trimBlanks(line.sliced(equals + 1))));
-    }
-    if (qsettingsFindsFormatError(data)) {
-        *why = tr("it is not in INI format");
-        return std::nullopt;
+        values[section].insert(unescapeName(key), trimBlanks(line.sliced(equals + 1)).toString());
     }
     return values;
 }
 
-// What QSettings would hold for these values: every key carries its section's name.
-qint64 qsettingsCost(const Values& values)
+QByteArray toIni(const IniSettingsStore::Values& values)
+{
+    QByteArray out;
+    for (auto section = values.cbegin(); section != values.cend(); ++section) {
+        if (section->isEmpty())
+            continue;
+        if (!out.isEmpty())
+            out += '\n';
+        out += sectionHeading(section.key()) + '\n';
+        for (auto it = section->cbegin(); it != section->cend(); ++it)
+            out += escapeName(it.key()) + '=' + it.value().toUtf8() + '\n';
+    }
+    return out;
+}
+
+// Long section names repeated over many keys: the measure of a file that is not ours.
+qint64 repeatedNameCost(const IniSettingsStore::Values& values)
 {
     qint64 cost = 0;
     for (auto section = values.cbegin(); section != values.cend(); ++section)
@@ -413,33 +466,24 @@ qint64 qsettingsCost(const Values& values)
     return cost;
 }
 
-// Names QSettings writes unescaped; only those can be handed back to it unchanged.
-bool isPlainName(const QString& name)
-{
-    for (QChar c : name) {
-        const bool plain = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') ||
-                           (c >= u'0' && c <= u'9') || c == u'_' || c == u'-' || c == u'.' ||
-                           c == u'/';
-        if (!plain)
-            return false;
-    }
-    return !name.isEmpty() && !name.startsWith(u'/') && !name.endsWith(u'/') &&
-           name.count(u'/') <= 1;
-}
-
 } // namespace
+
+bool IniSettingsStore::Stamp::operator==(const Stamp& other) const
+{
+    return device == other.device && inode == other.inode && size == other.size &&
+           modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec;
+}
 
 IniSettingsStore::IniSettingsStore(const QString& path) : m_path(path)
 {
     load();
 }
 
-IniSettingsStore::~IniSettingsStore() = default;
-
 void IniSettingsStore::load()
 {
     using Kind = Inspection::Kind;
     const Inspection found = inspect(m_path);
+    m_stamp = found.stamp;
     QString why;
     switch (found.kind) {
     case Kind::Absent:
@@ -459,7 +503,7 @@ void IniSettingsStore::load()
     case Kind::Contents:
         if (std::optional<Values> values = parseIni(found.bytes, &why)) {
             m_values = std::move(*values);
-            m_state = qsettingsCost(m_values) > MaxRewriteCost ? State::Costly : State::OnDisk;
+            m_state = repeatedNameCost(m_values) > MaxRewriteCost ? State::Costly : State::OnDisk;
             return;
         }
         break;
@@ -478,7 +522,7 @@ std::optional<QString> IniSettingsStore::read(const QString& section, const QStr
     const auto found = keys->constFind(key);
     if (found == keys->constEnd())
         return std::nullopt;
-    return *found;
+    return decodeValue(*found);
 }
 
 void IniSettingsStore::write(const QString& section, const QString& key, const QString& value)
@@ -488,15 +532,21 @@ void IniSettingsStore::write(const QString& section, const QString& key, const Q
 
 void IniSettingsStore::writeAll(const QVector<Entry>& entries)
 {
-    for (const Entry& e : entries)
-        m_values[e.section].insert(e.key, e.value);
-    if (!prepareForWriting())
-        return;
-    for (const Entry& e : entries)
-        m_settings->setValue(joinKey(e.section, e.key), e.value);
-    m_settings->sync();
-    if (m_settings->status() != QSettings::NoError)
-        report(saveProblem(m_path));
+    // Another program may have saved the file since we read it: its values are the base, and
+    // only the keys written now are ours.
+    if (m_state != State::MemoryOnly && !(stampOf(m_path) == m_stamp))
+        load();
+    bool changed = false;
+    for (const Entry& e : entries) {
+        QMap<QString, QString>& keys = m_values[e.section];
+        const auto found = keys.constFind(e.key);
+        if (found != keys.constEnd() && decodeValue(*found) == e.value)
+            continue; // the spelling it was read with stays
+        keys.insert(e.key, encodeValue(e.value));
+        changed = true;
+    }
+    if ((changed || m_state != State::OnDisk) && prepareForWriting())
+        save();
 }
 
 bool IniSettingsStore::prepareForWriting()
@@ -508,8 +558,6 @@ bool IniSettingsStore::prepareForWriting()
         keepInMemory(notRegularProblem(m_path));
         return false;
     }
-    if (m_settings)
-        return true;
     if (m_state == State::Costly) {
         report(tr("Settings file %1 is too costly to rewrite (its section names are very long); "
                   "it is kept as %2 and a new one is written.")
@@ -522,18 +570,7 @@ bool IniSettingsStore::prepareForWriting()
                 ++it;
         }
     }
-    if ((m_state == State::Damaged || m_state == State::Costly) && !setAsideDamagedFile())
-        return false;
-    const QString folder = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(folder)) {
-        report(saveProblem(m_path));
-        return false;
-    }
-    m_settings = std::make_unique<QSettings>(m_path, QSettings::IniFormat);
-    m_settings->setFallbacksEnabled(false);
-    restoreOurReading();
-    m_state = State::OnDisk;
-    return true;
+    return (m_state != State::Damaged && m_state != State::Costly) || setAsideDamagedFile();
 }
 
 bool IniSettingsStore::setAsideDamagedFile()
@@ -552,27 +589,24 @@ bool IniSettingsStore::setAsideDamagedFile()
     return true;
 }
 
-// QSettings saves every key it has read, as it read it. Where that differs from our reading
-// (a hand-written "/a;b" it takes for "/a" and a comment), hand it ours, so that a write of
-// one key never changes another.
-void IniSettingsStore::restoreOurReading()
+// The whole file at once, through a temporary file renamed over it: a crash or a full disk
+// leaves the old file whole.
+void IniSettingsStore::save()
 {
-    for (auto section = m_values.cbegin(); section != m_values.cend(); ++section) {
-        for (auto it = section->cbegin(); it != section->cend(); ++it) {
-            const QString name = joinKey(section.key(), it.key());
-            if (!isPlainName(name))
-                continue;
-            const QVariant theirs = m_settings->value(name);
-            if (theirs.typeId() != QMetaType::QString || theirs.toString() != it.value())
-                m_settings->setValue(name, it.value());
-        }
+    const QByteArray bytes = toIni(m_values);
+    QSaveFile file(m_path);
+    if (!QDir().mkpath(QFileInfo(m_path).absolutePath()) || !file.open(QIODevice::WriteOnly) ||
+        file.write(bytes) != bytes.size() || !file.commit()) {
+        report(saveProblem(m_path));
+        return;
     }
+    m_state = State::OnDisk;
+    m_stamp = stampOf(m_path);
 }
 
 void IniSettingsStore::keepInMemory(const QString& why)
 {
     m_state = State::MemoryOnly;
-    m_settings.reset();
     report(why);
 }
 
