@@ -7,18 +7,116 @@
 #include <QtConcurrent>
 #include <QtEndian>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <malloc.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/ImageDecoder.h"
 #include "platform/ImageHeader.h"
+#include "platform/SafeFile.h"
+#include "thumbs/DecodeBudget.h"
+#include "thumbs/ThumbnailCache.h"
+
+// Every allocation of this executable passes through here, whichever library makes it, so that
+// the heap one decode needs can be measured.
+extern "C" {
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* pointer, size_t size);
+void* __libc_memalign(size_t alignment, size_t size);
+void __libc_free(void* pointer);
+}
+
+namespace heap {
+
+std::atomic<qint64> inUse{0};
+std::atomic<qint64> peak{0};
+
+void* added(void* pointer)
+{
+    if (pointer) {
+        const qint64 now = inUse += qint64(malloc_usable_size(pointer));
+        qint64 seen = peak.load();
+        while (now > seen && !peak.compare_exchange_weak(seen, now)) {
+        }
+    }
+    return pointer;
+}
+
+// How far the heap grew above its size at the start while `work` ran.
+template <typename Work> qint64 growth(Work&& work)
+{
+    const qint64 start = inUse.load();
+    peak = start;
+    work();
+    return peak.load() - start;
+}
+
+} // namespace heap
+
+extern "C" void* malloc(size_t size) noexcept
+{
+    return heap::added(__libc_malloc(size));
+}
+
+extern "C" void* calloc(size_t count, size_t size) noexcept
+{
+    return heap::added(__libc_calloc(count, size));
+}
+
+extern "C" void* realloc(void* pointer, size_t size) noexcept
+{
+    const qint64 old = pointer ? qint64(malloc_usable_size(pointer)) : 0;
+    void* moved = __libc_realloc(pointer, size);
+    if (moved || size == 0) {
+        heap::inUse -= old;
+        heap::added(moved);
+    }
+    return moved;
+}
+
+extern "C" void* memalign(size_t alignment, size_t size) noexcept
+{
+    return heap::added(__libc_memalign(alignment, size));
+}
+
+extern "C" void* aligned_alloc(size_t alignment, size_t size) noexcept
+{
+    return heap::added(__libc_memalign(alignment, size));
+}
+
+extern "C" int posix_memalign(void** out, size_t alignment, size_t size) noexcept
+{
+    *out = heap::added(__libc_memalign(alignment, size));
+    return *out ? 0 : ENOMEM;
+}
+
+extern "C" void free(void* pointer) noexcept
+{
+    if (pointer)
+        heap::inUse -= qint64(malloc_usable_size(pointer));
+    __libc_free(pointer);
+}
 
 using Failure = DecodedImage::Failure;
 Q_DECLARE_METATYPE(Failure)
 using Format = ImageHeader::Format;
 Q_DECLARE_METATYPE(Format)
+
+// Where a file found by fuzzing enters the program: the preview's full decode, the thumbnail
+// build (the budget's estimate, then a scaled decode unless it passes the ceiling), or the
+// shared thumbnail cache as one of its entries.
+enum class Road
+{
+    Preview,
+    Browse,
+    CacheEntry
+};
+Q_DECLARE_METATYPE(Road)
 
 namespace {
 
@@ -185,9 +283,41 @@ QByteArray saved(QImage image, const char* format, int dotsPerMetre, bool progre
     return bytes;
 }
 
+QString hostilePath(const QString& name)
+{
+    return QStringLiteral(VADRO_TEST_DATA "/hostile/") + name;
+}
+
 QByteArray hostile(const char* name)
 {
-    return readFile(QStringLiteral(VADRO_TEST_DATA "/hostile/") + QLatin1String(name));
+    return readFile(hostilePath(QLatin1String(name)));
+}
+
+// A fuzzer's cache entry (its first byte names the folder: normal, large, fail) placed for the
+// picture its keys name: /tmp/vadro-fuzz-tc/pic.png, 10 bytes, modified at 1700000000. Whether
+// the cache then gives a thumbnail or a recorded failure.
+bool cacheTakes(const QByteArray& entry, const QString& root, const ImageDecoder& decoder)
+{
+    const QString picture = QStringLiteral("/tmp/vadro-fuzz-tc/pic.png");
+    QDir().mkpath(QFileInfo(picture).path());
+    QFile file(picture);
+    if (!file.open(QIODevice::WriteOnly) || file.write("0123456789") != 10 || !file.flush() ||
+        !file.setFileTime(QDateTime::fromSecsSinceEpoch(1700000000),
+                          QFileDevice::FileModificationTime))
+        return false;
+    file.close();
+    const ThumbnailCache cache(root);
+    const ThumbnailCache::Source source = ThumbnailCache::source(picture);
+    const QString path = entry.startsWith('\2') ? cache.failurePath(source.uri)
+                         : entry.startsWith('\1')
+                             ? cache.entryPath(ThumbnailCache::Flavour::Large, source.uri)
+                             : cache.entryPath(ThumbnailCache::Flavour::Normal, source.uri);
+    QDir().mkpath(QFileInfo(path).path());
+    writeFile(path, entry.mid(1));
+    const bool taken = !cache.read(source, ThumbnailCache::Flavour::Normal, decoder).isNull() ||
+                       cache.hasFailed(source, decoder);
+    QFile::remove(picture);
+    return taken;
 }
 
 // A JPEG's markers as far as its first scan: a JFIF segment with `units` and `density`, a
@@ -244,6 +374,9 @@ private Q_SLOTS:
     void decodesFromSeveralThreads();
     void sizeRules();
     void drawsSvgSharpAtEachSize();
+    void hostileFilesStayWithinTheCaps_data();
+    void hostileFilesStayWithinTheCaps();
+    void drawingsOpenNothingOutsideThemselves();
     void saysWhy();
 
 private:
@@ -649,6 +782,152 @@ void TestDecoder::drawsSvgSharpAtEachSize()
     QCOMPARE(cell.image.pixel(127, 95), qRgb(255, 0, 0));
     // The outside picture is left out; the rest of the drawing stays.
     QCOMPARE(m_decoder.decode(file("dev-zero.svg")).image.pixel(20, 15), qRgb(0, 0, 255));
+}
+
+void TestDecoder::hostileFilesStayWithinTheCaps_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Road>("road");
+    QTest::addColumn<bool>("decoded");
+
+    // Ten thousand pixels square in a few hundred bytes: progressive, or sequential with a
+    // component a scan; the frame behind a stray byte, 300 comments or 300 fill bytes.
+    for (const char* name :
+         {"budget-jpeg-prog-stray-10000.jpg", "budget-jpeg-prog-300com-10000.jpg",
+          "budget-jpeg-prog-300fill-10000.jpg", "budget-jpeg-seq-noninterleaved-10000.jpg"}) {
+        QTest::addRow("%s preview", name) << name << Road::Preview << false;
+        QTest::addRow("%s browse", name) << name << Road::Browse << false;
+    }
+    for (const char* name :
+         {"decoder-png-tEXt-len-2GiB-alloc.png", "decoder-png-tEXt-after-IDAT-976MiB.png"}) {
+        QTest::addRow("%s preview", name) << name << Road::Preview << false;
+        QTest::addRow("%s browse", name) << name << Road::Browse << false;
+    }
+    QTest::newRow("gif screen 0, frame 10000 browse")
+        << "budget-gif-screen0-frame10000.gif" << Road::Browse << false;
+    QTest::newRow("tiff size after 520 tags browse")
+        << "budget-tiff-late-size-6000.tif" << Road::Browse << false;
+    QTest::newRow("ico sides overflowing browse")
+        << "budget-ubsan-ico-overflow.bin" << Road::Browse << false;
+    // A real 2,000 square float picture: decoded, within its estimate.
+    QTest::newRow("tiff float rgba browse")
+        << "budget-tiff-float-rgba-2000.tif" << Road::Browse << true;
+    // The drawing is drawn; the 8,000 square picture behind a second "base64," is not.
+    QTest::newRow("svg inline cap preview")
+        << "svg-inline-cap-bypass-8000.svg" << Road::Preview << true;
+    QTest::newRow("svg inline cap browse")
+        << "svg-inline-cap-bypass-8000.svg" << Road::Browse << true;
+    for (const char* name :
+         {"thumbcache-hostile-10000-1row.bin", "thumbcache-hostile-10000-full.bin",
+          "thumbcache-png-tEXt-len-2GiB-alloc.bin", "thumbcache-1760MiB-png-chunk.bin"})
+        QTest::newRow(name) << name << Road::CacheEntry << false;
+    // The same keys on a sound entry: the cache takes it, so the others are turned down for
+    // what they are, not for their keys.
+    QTest::newRow("sound entry") << QString() << Road::CacheEntry << true;
+}
+
+void TestDecoder::hostileFilesStayWithinTheCaps()
+{
+    QFETCH(QString, name);
+    QFETCH(Road, road);
+    QFETCH(bool, decoded);
+    constexpr qint64 MiB = 1024 * 1024;
+    QByteArray entry = readFile(hostilePath(name));
+    if (name.isEmpty()) {
+        QImage sound(96, 96, QImage::Format_RGB32);
+        sound.fill(Qt::gray);
+        sound.setText(QStringLiteral("Thumb::URI"),
+                      QStringLiteral("file:///tmp/vadro-fuzz-tc/pic.png"));
+        sound.setText(QStringLiteral("Thumb::MTime"), QStringLiteral("1700000000"));
+        QBuffer buffer(&entry);
+        buffer.open(QIODevice::WriteOnly);
+        buffer.write("\0", 1);
+        QVERIFY(sound.save(&buffer, "png"));
+    }
+    qint64 allowed = 64 * MiB;
+    bool made = false;
+    const qint64 grown = heap::growth([&] {
+        const QString path = hostilePath(name);
+        if (road == Road::Preview) {
+            made = m_decoder.decode(path).ok();
+        } else if (road == Road::Browse) {
+            const std::unique_ptr<QFile> file = SafeFile::openForReading(path);
+            const QSize target(ThumbnailCache::LargeSide, ThumbnailCache::LargeSide);
+            const qint64 estimate = DecodeBudget::estimate(*file, file->size(), target).bytes;
+            QVERIFY(estimate > 0);
+            if (estimate <= DecodeBudget::Ceiling) {
+                allowed = std::max(allowed, estimate);
+                made = m_decoder.decodeScaled(path, target).ok();
+            }
+        } else {
+            made = cacheTakes(entry, file(QStringLiteral("cache-") + QTest::currentDataTag()),
+                              m_decoder);
+        }
+    });
+    QCOMPARE(made, decoded);
+    QVERIFY2(grown <= allowed, qPrintable(QStringLiteral("%1 MiB").arg(grown / MiB)));
+}
+
+void TestDecoder::drawingsOpenNothingOutsideThemselves()
+{
+    // The drawings point at files in /tmp/vadro-canary, and one at a path relative to the
+    // working folder (an upper-case "DATA:" is no data to Qt SVG).
+    QDir canary(QStringLiteral("/tmp/vadro-canary"));
+    QVERIFY(canary.mkpath(QStringLiteral(".")));
+    const QImage red = pattern(4, 4);
+    for (const char* name : {"c3.png", "c5.png", "c27.png"})
+        QVERIFY(red.save(canary.filePath(QLatin1String(name)), "png"));
+    writeFile(canary.filePath(QStringLiteral("c25.svg")), svg("width=\"4\" height=\"4\""));
+    const QString relative = QString::fromLatin1(
+        QRegularExpression(QStringLiteral("xlink:href=\"([^\"]+)\""))
+            .match(QString::fromLatin1(hostile("svg-ext-06-DATA-upper-relative-open.svg")))
+            .captured(1)
+            .toLatin1());
+    QTemporaryDir work;
+    QVERIFY(QDir(work.path()).mkpath(QFileInfo(relative).path()));
+    QVERIFY(red.save(work.filePath(relative), "png"));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.path()));
+
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    QVERIFY(inotify_add_watch(watch, QFile::encodeName(canary.path()).constData(),
+                              IN_OPEN | IN_ACCESS) >= 0);
+    QVERIFY(inotify_add_watch(
+                watch, QFile::encodeName(work.filePath(QFileInfo(relative).path())).constData(),
+                IN_OPEN | IN_ACCESS) >= 0);
+    for (const char* name :
+         {"svg-ext-03-image-href-then-xlink.svg", "svg-ext-05-data-lastbase64-nested-svg.svg",
+          "svg-ext-06-DATA-upper-relative-open.svg", "svg-ext-25-href-then-xlink-to-svg.svg",
+          "svg-ext-27-gzip-href-then-xlink.svgz"}) {
+        QVERIFY2(m_decoder.decode(hostilePath(QLatin1String(name))).ok(), name);
+        QVERIFY2(m_decoder.decodeScaled(hostilePath(QLatin1String(name)), QSize(60, 60)).ok(),
+                 name);
+    }
+    char events[4096];
+    const ssize_t unseen = ::read(watch, events, sizeof events);
+    QDir::setCurrent(previous);
+    QCOMPARE(unseen, ssize_t(-1));
+    // The watch does see an open.
+    QFile touched(canary.filePath(QStringLiteral("c3.png")));
+    QVERIFY(touched.open(QIODevice::ReadOnly));
+    QVERIFY(::read(watch, events, sizeof events) > 0);
+    ::close(watch);
+    for (const QString& name : canary.entryList(QDir::Files))
+        canary.remove(name);
+    canary.rmdir(canary.path());
+
+    // A sound inline picture is still drawn, whatever it was written as.
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage white(8, 8, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    QVERIFY(white.save(&buffer, "jpeg"));
+    writeFile(file("inline.svg"), svgImage("data:image/jpeg;base64," + jpeg.toBase64()));
+    const DecodedImage drawn = m_decoder.decode(file("inline.svg"));
+    QVERIFY(drawn.ok());
+    QCOMPARE(drawn.image.pixelColor(20, 15), QColor(Qt::white));
 }
 
 void TestDecoder::saysWhy()

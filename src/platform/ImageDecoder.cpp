@@ -21,14 +21,16 @@ using Failure = DecodedImage::Failure;
 
 constexpr qint64 WholeReadLimit = 32 * 1024 * 1024;
 
-Failure readerFailure(const QImageReader& reader, const QFile& file)
+// `file` is the file being read, if any.
+Failure readerFailure(const QImageReader& reader, const QFileDevice* file)
 {
-    if (reader.error() == QImageReader::DeviceError || file.error() != QFileDevice::NoError)
+    if (reader.error() == QImageReader::DeviceError ||
+        (file && file->error() != QFileDevice::NoError))
         return Failure::Unreadable;
     return Failure::NotAPicture;
 }
 
-DecodedImage readerFailed(const QImageReader& reader, const QFile& file)
+DecodedImage readerFailed(const QImageReader& reader, const QFileDevice* file)
 {
     return DecodedImage::failed(readerFailure(reader, file), reader.errorString());
 }
@@ -112,6 +114,9 @@ DecodedImage refusalOf(const ImageHeader& header, const QSize& target)
     return {};
 }
 
+DecodedImage decodeDevice(QIODevice& device, const QByteArray& format, const QSize& target,
+                          const QFileDevice* file);
+
 // requireComplete refuses a file that its program has not finished writing.
 DecodedImage decodeRaster(QFile& file, const QSize& target, bool requireComplete)
 {
@@ -138,16 +143,23 @@ DecodedImage decodeRaster(QFile& file, const QSize& target, bool requireComplete
     } else if (requireComplete && !longFileComplete(file)) {
         return incomplete();
     }
-    const ImageHeader stated = ImageHeader::read(*device);
+    return decodeDevice(*device, format, target, &file);
+}
+
+// The device holds a picture of `format`, read from its start.
+DecodedImage decodeDevice(QIODevice& device, const QByteArray& format, const QSize& target,
+                          const QFileDevice* file)
+{
+    const ImageHeader stated = ImageHeader::read(device);
     const DecodedImage refused = refusalOf(stated, target);
     if (refused.failure != Failure::None)
         return refused;
-    QImageReader reader(device, format);
+    QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(false);
     if (!reader.canRead())
         return readerFailed(reader, file);
     if (format == "ico" || format == "cur") {
-        const Failure icon = jumpToLargestIcon(reader, *device);
+        const Failure icon = jumpToLargestIcon(reader, device);
         if (icon != Failure::None)
             return DecodedImage::failed(icon);
     }
@@ -254,6 +266,17 @@ DecodedImage QtImageDecoder::decodeScaled(const QString& path, const QSize& targ
 DecodedImage QtImageDecoder::decodeComplete(const QString& path) const
 {
     return decodeFile(path, QSize(), true);
+}
+
+DecodedImage QtImageDecoder::decodeData(const QByteArray& bytes)
+{
+    const QByteArray format = rasterFormat(bytes.left(ImageHeader::SignatureBytes));
+    if (format.isEmpty())
+        return DecodedImage::failed(Failure::NotAPicture);
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return decodeDevice(buffer, format, QSize(), nullptr);
 }
 
 bool QtImageDecoder::isTooLarge(const QSize& size)

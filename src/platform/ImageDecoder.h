@@ -70,6 +70,8 @@ public:
     DecodedImage decodeScaled(const QString& path, const QSize& target) const override;
     DecodedImage decodeComplete(const QString& path) const override;
 
+    // A raster picture held in memory, at its natural size, with the same checks and caps.
+    static DecodedImage decodeData(const QByteArray& bytes);
     // True when a picture of this size is refused before it is decoded.
     static bool isTooLarge(const QSize& size);
     // The smallest size with the aspect of `natural` that covers `target`, never above
