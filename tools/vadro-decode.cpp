@@ -3,6 +3,8 @@
 //   vadro-decode thumb FILE   the thumbnail build's road: the budget's estimate, then a scaled
 //                             decode unless the estimate passes the ceiling
 //   vadro-decode cache FILE   FILE placed as the shared cache's entry of a picture, then read
+//   vadro-decode folder DIR   the thumbnail build over every file of DIR, whatever its type,
+//                             with the shared cache ($XDG_CACHE_HOME/thumbnails)
 //   "MODE result=R estimate_mib=E seconds=S peak_rss_mib=M"
 #include <QDateTime>
 #include <QDir>
@@ -15,11 +17,13 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/ImageDecoder.h"
 #include "platform/SafeFile.h"
 #include "thumbs/DecodeBudget.h"
+#include "thumbs/ThumbnailBuilder.h"
 #include "thumbs/ThumbnailCache.h"
 
 namespace {
@@ -98,6 +102,23 @@ int main(int argc, char** argv)
         const bool failed = cache.hasFailed(source, decoder);
         result = image.isNull() ? QString::fromLatin1(failed ? "failure-recorded" : "absent")
                                 : QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
+    } else if (mode == QLatin1String("folder")) {
+        QStringList paths;
+        QVector<qint64> sizes;
+        for (const QFileInfo& info : QDir(path).entryInfoList(QDir::Files, QDir::Name)) {
+            paths.append(info.filePath());
+            sizes.append(info.size());
+        }
+        const ThumbnailCache cache(ThumbnailCache::defaultRoot());
+        ThumbnailBuilder::Options options;
+        options.cache = &cache;
+        options.flavour = ThumbnailCache::Flavour::Normal;
+        const ThumbnailBuilder::Result built =
+            ThumbnailBuilder::run(paths, sizes, QSize(96, 96), Qt::white, decoder, options);
+        const auto blank = std::count_if(built.cells.begin(), built.cells.end(),
+                                         [](const QImage& cell) { return cell.isNull(); });
+        result = QStringLiteral("%1-files,%2-blank").arg(paths.size()).arg(blank);
+        estimateMib = built.peakInFlight / double(DecodeBudget::MiB);
     } else {
         return 2;
     }
