@@ -2,19 +2,121 @@
 
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QtConcurrent>
 #include <QtEndian>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <malloc.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/ImageDecoder.h"
+#include "platform/ImageHeader.h"
+#include "platform/SafeFile.h"
+#include "thumbs/DecodeBudget.h"
+#include "thumbs/ThumbnailCache.h"
+
+// Every allocation of this executable passes through here, whichever library makes it, so that
+// the heap one decode needs can be measured.
+extern "C" {
+void* __libc_malloc(size_t size);
+void* __libc_calloc(size_t count, size_t size);
+void* __libc_realloc(void* pointer, size_t size);
+void* __libc_memalign(size_t alignment, size_t size);
+void __libc_free(void* pointer);
+}
+
+namespace heap {
+
+std::atomic<qint64> inUse{0};
+std::atomic<qint64> peak{0};
+
+void* added(void* pointer)
+{
+    if (pointer) {
+        const qint64 now = inUse += qint64(malloc_usable_size(pointer));
+        qint64 seen = peak.load();
+        while (now > seen && !peak.compare_exchange_weak(seen, now)) {
+        }
+    }
+    return pointer;
+}
+
+// How far the heap grew above its size at the start while `work` ran.
+template <typename Work> qint64 growth(Work&& work)
+{
+    const qint64 start = inUse.load();
+    peak = start;
+    work();
+    return peak.load() - start;
+}
+
+} // namespace heap
+
+extern "C" void* malloc(size_t size) noexcept
+{
+    return heap::added(__libc_malloc(size));
+}
+
+extern "C" void* calloc(size_t count, size_t size) noexcept
+{
+    return heap::added(__libc_calloc(count, size));
+}
+
+extern "C" void* realloc(void* pointer, size_t size) noexcept
+{
+    const qint64 old = pointer ? qint64(malloc_usable_size(pointer)) : 0;
+    void* moved = __libc_realloc(pointer, size);
+    if (moved || size == 0) {
+        heap::inUse -= old;
+        heap::added(moved);
+    }
+    return moved;
+}
+
+extern "C" void* memalign(size_t alignment, size_t size) noexcept
+{
+    return heap::added(__libc_memalign(alignment, size));
+}
+
+extern "C" void* aligned_alloc(size_t alignment, size_t size) noexcept
+{
+    return heap::added(__libc_memalign(alignment, size));
+}
+
+extern "C" int posix_memalign(void** out, size_t alignment, size_t size) noexcept
+{
+    *out = heap::added(__libc_memalign(alignment, size));
+    return *out ? 0 : ENOMEM;
+}
+
+extern "C" void free(void* pointer) noexcept
+{
+    if (pointer)
+        heap::inUse -= qint64(malloc_usable_size(pointer));
+    __libc_free(pointer);
+}
 
 using Failure = DecodedImage::Failure;
 Q_DECLARE_METATYPE(Failure)
+using Format = ImageHeader::Format;
+Q_DECLARE_METATYPE(Format)
+
+// Where a file found by fuzzing enters the program: the preview's full decode, the thumbnail
+// build (the budget's estimate, then a scaled decode unless it passes the ceiling), or the
+// shared thumbnail cache as one of its entries.
+enum class Road
+{
+    Preview,
+    Browse,
+    CacheEntry
+};
+Q_DECLARE_METATYPE(Road)
 
 namespace {
 
@@ -168,6 +270,72 @@ QByteArray svgImage(const QByteArray& href)
                    "\" width=\"40\" height=\"30\"/>");
 }
 
+QByteArray saved(QImage image, const char* format, int dotsPerMetre, bool progressive = false)
+{
+    image.setDotsPerMeterX(dotsPerMetre);
+    image.setDotsPerMeterY(dotsPerMetre);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
+}
+
+QString hostilePath(const QString& name)
+{
+    return QStringLiteral(VADRO_TEST_DATA "/hostile/") + name;
+}
+
+QByteArray hostile(const char* name)
+{
+    return readFile(hostilePath(QLatin1String(name)));
+}
+
+// A fuzzer's cache entry (its first byte names the folder: normal, large, fail) placed for the
+// picture its keys name: /tmp/vadro-fuzz-tc/pic.png, 10 bytes, modified at 1700000000. Whether
+// the cache then gives a thumbnail or a recorded failure.
+bool cacheTakes(const QByteArray& entry, const QString& root, const ImageDecoder& decoder)
+{
+    const QString picture = QStringLiteral("/tmp/vadro-fuzz-tc/pic.png");
+    QDir().mkpath(QFileInfo(picture).path());
+    QFile file(picture);
+    if (!file.open(QIODevice::WriteOnly) || file.write("0123456789") != 10 || !file.flush() ||
+        !file.setFileTime(QDateTime::fromSecsSinceEpoch(1700000000),
+                          QFileDevice::FileModificationTime))
+        return false;
+    file.close();
+    const ThumbnailCache cache(root);
+    const ThumbnailCache::Source source = ThumbnailCache::source(picture);
+    const QString path = entry.startsWith('\2') ? cache.failurePath(source.uri)
+                         : entry.startsWith('\1')
+                             ? cache.entryPath(ThumbnailCache::Flavour::Large, source.uri)
+                             : cache.entryPath(ThumbnailCache::Flavour::Normal, source.uri);
+    QDir().mkpath(QFileInfo(path).path());
+    writeFile(path, entry.mid(1));
+    const bool taken = !cache.read(source, ThumbnailCache::Flavour::Normal, decoder).isNull() ||
+                       cache.hasFailed(source, decoder);
+    QFile::remove(picture);
+    return taken;
+}
+
+// A JPEG's markers as far as its first scan: a JFIF segment with `units` and `density`, a
+// 3-component frame of `width` x `height`, and a scan holding `scanComponents` of them.
+QByteArray jpegMarkers(int sof, int units, int density, int scanComponents, int width = 640,
+                       int height = 480)
+{
+    const auto be16 = [](int v) { return QByteArray(1, char(v >> 8)) + char(v & 255); };
+    QByteArray b = QByteArray::fromHex("ffd8ffe000104a464946000101") + char(units);
+    b += be16(density) + be16(density) + QByteArray(2, '\0');
+    b += "\xFF" + QByteArray(1, char(sof)) + QByteArray::fromHex("001108") + be16(height) +
+         be16(width) + QByteArray::fromHex("03012200021100031100");
+    b += QByteArray::fromHex("ffda") + be16(6 + 2 * scanComponents) + char(scanComponents);
+    for (int c = 1; c <= scanComponents; ++c)
+        b += char(c) + QByteArray(1, '\0');
+    return b + QByteArray::fromHex("003f00") + QByteArray(16, '\x55') + "\xFF\xD9";
+}
+
 // The peak resident size since the last reset, in KiB; the reset needs Linux's clear_refs.
 bool resetPeak()
 {
@@ -194,6 +362,8 @@ class TestDecoder : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
+    void readsHeaders_data();
+    void readsHeaders();
     void decode_data();
     void decode();
     void decodesPixelsFaithfully();
@@ -204,6 +374,9 @@ private Q_SLOTS:
     void decodesFromSeveralThreads();
     void sizeRules();
     void drawsSvgSharpAtEachSize();
+    void hostileFilesStayWithinTheCaps_data();
+    void hostileFilesStayWithinTheCaps();
+    void drawingsOpenNothingOutsideThemselves();
     void saysWhy();
 
 private:
@@ -315,6 +488,97 @@ void TestDecoder::initTestCase()
                        gzip(svg("width=\"4\" height=\"4\"", QByteArray(1 << 20, ' '))).toBase64()));
 }
 
+void TestDecoder::readsHeaders_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<Format>("format");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<bool>("progressive");
+    QTest::addColumn<bool>("multiScan");
+    QTest::addColumn<int>("frames");
+    QTest::addColumn<double>("dpi"); // 0: the file states none
+
+    const QImage photo = pattern(40, 30);
+    // 11,811 dots a metre are 300 a inch (299.9994); 2,835 are 72.009; 3,780 are 96.012.
+    QTest::newRow("png 300 dpi") << saved(photo, "png", 11811) << Format::Png << QSize(40, 30)
+                                 << false << false << 1 << 299.9994;
+    const QByteArray ihdr = QByteArray::fromHex("0000000700000005080200000000");
+    QTest::newRow("png without pHYs")
+        << "\x89PNG\r\n\x1A\n" + pngChunk("IHDR", ihdr.left(13)) + pngChunk("IEND", {})
+        << Format::Png << QSize(7, 5) << false << false << 1 << 0.0;
+    QTest::newRow("jpeg 72 dpi") << saved(photo, "jpeg", 2835) << Format::Jpeg << QSize(40, 30)
+                                 << false << false << 1 << 72.0;
+    QTest::newRow("jpeg progressive") << saved(photo, "jpeg", 2835, true) << Format::Jpeg
+                                      << QSize(40, 30) << true << true << 1 << 72.0;
+    QTest::newRow("jpeg dots a centimetre, one scan")
+        << jpegMarkers(0xC0, 2, 118, 3) << Format::Jpeg << QSize(640, 480) << false << false << 1
+        << 299.72;
+    QTest::newRow("jpeg aspect only, a component a scan")
+        << jpegMarkers(0xC0, 0, 1, 1) << Format::Jpeg << QSize(640, 480) << false << true << 1
+        << 0.0;
+    // Stray bytes, fill bytes and many segments before the frame are walked as libjpeg does.
+    QByteArray noisy = jpegMarkers(0xC0, 1, 96, 3);
+    noisy.insert(20, "junk" + QByteArray(300, '\xFF') + QByteArray::fromHex("fe0002") +
+                         QByteArray::fromHex("fffe0002").repeated(600));
+    QTest::newRow("jpeg noise before the frame")
+        << noisy << Format::Jpeg << QSize(640, 480) << false << false << 1 << 96.0;
+    QTest::newRow("jpeg sequential 10000, a component a scan")
+        << hostile("budget-jpeg-seq-noninterleaved-10000.jpg") << Format::Jpeg
+        << QSize(10000, 10000) << false << true << 1 << 0.0;
+    QTest::newRow("jpeg progressive 10000, stray byte")
+        << hostile("budget-jpeg-prog-stray-10000.jpg") << Format::Jpeg << QSize(10000, 10000)
+        << true << true << 1 << 0.0;
+    QTest::newRow("bmp 96 dpi") << saved(photo, "bmp", 3780) << Format::Bmp << QSize(40, 30)
+                                << false << false << 1 << 96.012;
+    QTest::newRow("tiff 300 dpi") << saved(photo, "tiff", 11811) << Format::Tiff << QSize(40, 30)
+                                  << false << false << 1 << 299.9994;
+    QTest::newRow("tiff size after 520 tags")
+        << hostile("budget-tiff-late-size-6000.tif") << Format::Tiff << QSize(6000, 6000) << false
+        << false << 1 << 0.0;
+    QTest::newRow("ico") << saved(photo, "ico", 3780) << Format::Ico << QSize(40, 30) << false
+                         << false << 1 << 0.0;
+    QTest::newRow("gif one pixel")
+        << OnePixelGif << Format::Gif << QSize(1, 1) << false << false << 1 << 0.0;
+    // An empty screen takes the first frame's extent: at 5, 5, 10 x 20; a second frame counts.
+    const QByteArray frame = QByteArray::fromHex("2c050005000a001400000202440100");
+    QTest::newRow("gif two frames on an empty screen")
+        << QByteArray::fromHex("474946383961000000000000") + QByteArray(1, '\0') + frame + frame +
+               ";"
+        << Format::Gif << QSize(15, 25) << false << false << 2 << 0.0;
+    QTest::newRow("gif screen 0, frame 10000")
+        << hostile("budget-gif-screen0-frame10000.gif") << Format::Gif << QSize(10000, 10000)
+        << false << false << 1 << 0.0;
+    QTest::newRow("text") << QByteArray("not a picture") << Format::Unknown << QSize() << false
+                          << false << 1 << 0.0;
+}
+
+void TestDecoder::readsHeaders()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(Format, format);
+    QFETCH(QSize, size);
+    QFETCH(bool, progressive);
+    QFETCH(bool, multiScan);
+    QFETCH(int, frames);
+    QFETCH(double, dpi);
+    QVERIFY(!bytes.isEmpty());
+    const ImageHeader header = ImageHeader::read(bytes);
+    QCOMPARE(header.format, format);
+    QCOMPARE(header.size, size);
+    QCOMPARE(header.progressive, progressive);
+    QCOMPARE(header.multiScan, multiScan);
+    QCOMPARE(header.frames, frames);
+    QCOMPARE(bool(header.dotsPerInchX), dpi > 0);
+    QCOMPARE(bool(header.dotsPerInchY), dpi > 0);
+    if (dpi > 0) {
+        QVERIFY2(qAbs(*header.dotsPerInchX - dpi) < 0.01,
+                 qPrintable(QString::number(*header.dotsPerInchX)));
+        QVERIFY(qAbs(*header.dotsPerInchY - dpi) < 0.01);
+    }
+    if (format != Format::Unknown)
+        QCOMPARE(header.reading, ImageHeader::Reading::Complete);
+}
+
 void TestDecoder::decode_data()
 {
     QTest::addColumn<QString>("name");
@@ -364,9 +628,8 @@ void TestDecoder::decode_data()
     QTest::newRow("icon offset past end")
         << "offset-past-end.ico" << Failure::NotAPicture << QSize();
     QTest::newRow("sparse 4 GiB") << "big.bmp" << Failure::NotAPicture << QSize();
-    // Qt's bitmap and PNG readers turn these headers down themselves, before any size is known.
-    QTest::newRow("bmp 100,000 square") << "huge.bmp" << Failure::NotAPicture << QSize();
-    QTest::newRow("png 100,000 square") << "huge100k.png" << Failure::NotAPicture << QSize();
+    QTest::newRow("bmp 100,000 square") << "huge.bmp" << Failure::TooLarge << QSize();
+    QTest::newRow("png 100,000 square") << "huge100k.png" << Failure::TooLarge << QSize();
 
     QTest::newRow("bmp 12,000 square") << "over-cap.bmp" << Failure::TooLarge << QSize();
     QTest::newRow("jpeg 60,000 square") << "over-cap.jpg" << Failure::TooLarge << QSize();
@@ -519,6 +782,152 @@ void TestDecoder::drawsSvgSharpAtEachSize()
     QCOMPARE(cell.image.pixel(127, 95), qRgb(255, 0, 0));
     // The outside picture is left out; the rest of the drawing stays.
     QCOMPARE(m_decoder.decode(file("dev-zero.svg")).image.pixel(20, 15), qRgb(0, 0, 255));
+}
+
+void TestDecoder::hostileFilesStayWithinTheCaps_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Road>("road");
+    QTest::addColumn<bool>("decoded");
+
+    // Ten thousand pixels square in a few hundred bytes: progressive, or sequential with a
+    // component a scan; the frame behind a stray byte, 300 comments or 300 fill bytes.
+    for (const char* name :
+         {"budget-jpeg-prog-stray-10000.jpg", "budget-jpeg-prog-300com-10000.jpg",
+          "budget-jpeg-prog-300fill-10000.jpg", "budget-jpeg-seq-noninterleaved-10000.jpg"}) {
+        QTest::addRow("%s preview", name) << name << Road::Preview << false;
+        QTest::addRow("%s browse", name) << name << Road::Browse << false;
+    }
+    for (const char* name :
+         {"decoder-png-tEXt-len-2GiB-alloc.png", "decoder-png-tEXt-after-IDAT-976MiB.png"}) {
+        QTest::addRow("%s preview", name) << name << Road::Preview << false;
+        QTest::addRow("%s browse", name) << name << Road::Browse << false;
+    }
+    QTest::newRow("gif screen 0, frame 10000 browse")
+        << "budget-gif-screen0-frame10000.gif" << Road::Browse << false;
+    QTest::newRow("tiff size after 520 tags browse")
+        << "budget-tiff-late-size-6000.tif" << Road::Browse << false;
+    QTest::newRow("ico sides overflowing browse")
+        << "budget-ubsan-ico-overflow.bin" << Road::Browse << false;
+    // A real 2,000 square float picture: decoded, within its estimate.
+    QTest::newRow("tiff float rgba browse")
+        << "budget-tiff-float-rgba-2000.tif" << Road::Browse << true;
+    // The drawing is drawn; the 8,000 square picture behind a second "base64," is not.
+    QTest::newRow("svg inline cap preview")
+        << "svg-inline-cap-bypass-8000.svg" << Road::Preview << true;
+    QTest::newRow("svg inline cap browse")
+        << "svg-inline-cap-bypass-8000.svg" << Road::Browse << true;
+    for (const char* name :
+         {"thumbcache-hostile-10000-1row.bin", "thumbcache-hostile-10000-full.bin",
+          "thumbcache-png-tEXt-len-2GiB-alloc.bin", "thumbcache-1760MiB-png-chunk.bin"})
+        QTest::newRow(name) << name << Road::CacheEntry << false;
+    // The same keys on a sound entry: the cache takes it, so the others are turned down for
+    // what they are, not for their keys.
+    QTest::newRow("sound entry") << QString() << Road::CacheEntry << true;
+}
+
+void TestDecoder::hostileFilesStayWithinTheCaps()
+{
+    QFETCH(QString, name);
+    QFETCH(Road, road);
+    QFETCH(bool, decoded);
+    constexpr qint64 MiB = 1024 * 1024;
+    QByteArray entry = readFile(hostilePath(name));
+    if (name.isEmpty()) {
+        QImage sound(96, 96, QImage::Format_RGB32);
+        sound.fill(Qt::gray);
+        sound.setText(QStringLiteral("Thumb::URI"),
+                      QStringLiteral("file:///tmp/vadro-fuzz-tc/pic.png"));
+        sound.setText(QStringLiteral("Thumb::MTime"), QStringLiteral("1700000000"));
+        QBuffer buffer(&entry);
+        buffer.open(QIODevice::WriteOnly);
+        buffer.write("\0", 1);
+        QVERIFY(sound.save(&buffer, "png"));
+    }
+    qint64 allowed = 64 * MiB;
+    bool made = false;
+    const qint64 grown = heap::growth([&] {
+        const QString path = hostilePath(name);
+        if (road == Road::Preview) {
+            made = m_decoder.decode(path).ok();
+        } else if (road == Road::Browse) {
+            const std::unique_ptr<QFile> file = SafeFile::openForReading(path);
+            const QSize target(ThumbnailCache::LargeSide, ThumbnailCache::LargeSide);
+            const qint64 estimate = DecodeBudget::estimate(*file, file->size(), target).bytes;
+            QVERIFY(estimate > 0);
+            if (estimate <= DecodeBudget::Ceiling) {
+                allowed = std::max(allowed, estimate);
+                made = m_decoder.decodeScaled(path, target).ok();
+            }
+        } else {
+            made = cacheTakes(entry, file(QStringLiteral("cache-") + QTest::currentDataTag()),
+                              m_decoder);
+        }
+    });
+    QCOMPARE(made, decoded);
+    QVERIFY2(grown <= allowed, qPrintable(QStringLiteral("%1 MiB").arg(grown / MiB)));
+}
+
+void TestDecoder::drawingsOpenNothingOutsideThemselves()
+{
+    // The drawings point at files in /tmp/vadro-canary, and one at a path relative to the
+    // working folder (an upper-case "DATA:" is no data to Qt SVG).
+    QDir canary(QStringLiteral("/tmp/vadro-canary"));
+    QVERIFY(canary.mkpath(QStringLiteral(".")));
+    const QImage red = pattern(4, 4);
+    for (const char* name : {"c3.png", "c5.png", "c27.png"})
+        QVERIFY(red.save(canary.filePath(QLatin1String(name)), "png"));
+    writeFile(canary.filePath(QStringLiteral("c25.svg")), svg("width=\"4\" height=\"4\""));
+    const QString relative = QString::fromLatin1(
+        QRegularExpression(QStringLiteral("xlink:href=\"([^\"]+)\""))
+            .match(QString::fromLatin1(hostile("svg-ext-06-DATA-upper-relative-open.svg")))
+            .captured(1)
+            .toLatin1());
+    QTemporaryDir work;
+    QVERIFY(QDir(work.path()).mkpath(QFileInfo(relative).path()));
+    QVERIFY(red.save(work.filePath(relative), "png"));
+    const QString previous = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(work.path()));
+
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    QVERIFY(inotify_add_watch(watch, QFile::encodeName(canary.path()).constData(),
+                              IN_OPEN | IN_ACCESS) >= 0);
+    QVERIFY(inotify_add_watch(
+                watch, QFile::encodeName(work.filePath(QFileInfo(relative).path())).constData(),
+                IN_OPEN | IN_ACCESS) >= 0);
+    for (const char* name :
+         {"svg-ext-03-image-href-then-xlink.svg", "svg-ext-05-data-lastbase64-nested-svg.svg",
+          "svg-ext-06-DATA-upper-relative-open.svg", "svg-ext-25-href-then-xlink-to-svg.svg",
+          "svg-ext-27-gzip-href-then-xlink.svgz"}) {
+        QVERIFY2(m_decoder.decode(hostilePath(QLatin1String(name))).ok(), name);
+        QVERIFY2(m_decoder.decodeScaled(hostilePath(QLatin1String(name)), QSize(60, 60)).ok(),
+                 name);
+    }
+    char events[4096];
+    const ssize_t unseen = ::read(watch, events, sizeof events);
+    QDir::setCurrent(previous);
+    QCOMPARE(unseen, ssize_t(-1));
+    // The watch does see an open.
+    QFile touched(canary.filePath(QStringLiteral("c3.png")));
+    QVERIFY(touched.open(QIODevice::ReadOnly));
+    QVERIFY(::read(watch, events, sizeof events) > 0);
+    ::close(watch);
+    for (const QString& name : canary.entryList(QDir::Files))
+        canary.remove(name);
+    canary.rmdir(canary.path());
+
+    // A sound inline picture is still drawn, whatever it was written as.
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImage white(8, 8, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    QVERIFY(white.save(&buffer, "jpeg"));
+    writeFile(file("inline.svg"), svgImage("data:image/jpeg;base64," + jpeg.toBase64()));
+    const DecodedImage drawn = m_decoder.decode(file("inline.svg"));
+    QVERIFY(drawn.ok());
+    QCOMPARE(drawn.image.pixelColor(20, 15), QColor(Qt::white));
 }
 
 void TestDecoder::saysWhy()

@@ -4,15 +4,14 @@
 #include <QFile>
 #include <QImageIOHandler>
 #include <QImageReader>
-#include <QtEndian>
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <limits>
 #include <memory>
 
 #include "platform/ImageCompleteness.h"
+#include "platform/ImageHeader.h"
 #include "platform/SafeFile.h"
 #include "platform/SvgDecoder.h"
 
@@ -21,16 +20,17 @@ namespace {
 using Failure = DecodedImage::Failure;
 
 constexpr qint64 WholeReadLimit = 32 * 1024 * 1024;
-constexpr int HeadBytes = 16;
 
-Failure readerFailure(const QImageReader& reader, const QFile& file)
+// `file` is the file being read, if any.
+Failure readerFailure(const QImageReader& reader, const QFileDevice* file)
 {
-    if (reader.error() == QImageReader::DeviceError || file.error() != QFileDevice::NoError)
+    if (reader.error() == QImageReader::DeviceError ||
+        (file && file->error() != QFileDevice::NoError))
         return Failure::Unreadable;
     return Failure::NotAPicture;
 }
 
-DecodedImage readerFailed(const QImageReader& reader, const QFile& file)
+DecodedImage readerFailed(const QImageReader& reader, const QFileDevice* file)
 {
     return DecodedImage::failed(readerFailure(reader, file), reader.errorString());
 }
@@ -47,23 +47,6 @@ QSize headerSize(const QImageReader& reader)
                                                        : std::abs(side);
     };
     return {magnitude(size.width()), magnitude(size.height())};
-}
-
-// Qt decodes a GIF onto its logical screen but reports only the first frame's size, so the
-// screen is read from the header itself.
-QSize gifScreenSize(const QByteArray& head)
-{
-    if (head.size() < 10 || !head.startsWith("GIF"))
-        return {};
-    const auto at = [&head](int index) { return int(quint8(head[index])); };
-    return {at(6) | at(7) << 8, at(8) | at(9) << 8};
-}
-
-QByteArray readAt(QIODevice& device, qint64 position, qint64 length)
-{
-    if (position < 0 || position >= device.size() || !device.seek(position))
-        return {};
-    return device.read(length);
 }
 
 // Qt's icon reader starts at the first entry, often the smallest one, and believes the
@@ -103,17 +86,41 @@ bool longFileComplete(QFile& file)
 {
     const QByteArray head = file.peek(ImageCompleteness::HeadBytes);
     const qint64 size = file.size();
-    const QByteArray tail = readAt(file, std::max<qint64>(0, size - ImageCompleteness::TailBytes),
-                                   ImageCompleteness::TailBytes);
+    const qint64 tailAt = std::max<qint64>(0, size - ImageCompleteness::TailBytes);
+    const QByteArray tail =
+        file.seek(tailAt) ? file.read(ImageCompleteness::TailBytes) : QByteArray();
     const bool complete = ImageCompleteness::isComplete(head, tail, size);
     return file.seek(0) && complete;
 }
 
+// Whether the file may be handed to the reader at all: what it states must fit the caps, and
+// for a JPEG that includes the coefficients its decoder keeps beside the output, which the
+// allocation limit does not see. An empty target asks for the natural size.
+DecodedImage refusalOf(const ImageHeader& header, const QSize& target)
+{
+    if (header.reading == ImageHeader::Reading::Refused)
+        return DecodedImage::failed(Failure::NotAPicture, header.refusal);
+    if (header.size.isEmpty())
+        return {};
+    if (QtImageDecoder::isTooLarge(header.size))
+        return DecodedImage::failed(Failure::TooLarge);
+    if (header.format == ImageHeader::Format::Jpeg) {
+        const QSize output = QtImageDecoder::coveringSize(header.size, target);
+        const qint64 peak =
+            header.wholeImageBufferBytes() + qint64(output.width()) * output.height() * 4;
+        if (peak > qint64(QtImageDecoder::AllocationLimitMb) * 1024 * 1024)
+            return DecodedImage::failed(Failure::TooLarge);
+    }
+    return {};
+}
+
+DecodedImage decodeDevice(QIODevice& device, const QByteArray& format, const QSize& target,
+                          const QFileDevice* file);
+
 // requireComplete refuses a file that its program has not finished writing.
 DecodedImage decodeRaster(QFile& file, const QSize& target, bool requireComplete)
 {
-    const QByteArray head = file.peek(HeadBytes);
-    const QByteArray format = QtImageDecoder::rasterFormat(head);
+    const QByteArray format = QtImageDecoder::rasterFormat(file.peek(ImageHeader::SignatureBytes));
     if (format.isEmpty()) {
         if (file.error() != QFileDevice::NoError)
             return DecodedImage::failed(Failure::Unreadable, file.errorString());
@@ -136,19 +143,29 @@ DecodedImage decodeRaster(QFile& file, const QSize& target, bool requireComplete
     } else if (requireComplete && !longFileComplete(file)) {
         return incomplete();
     }
-    QImageReader reader(device, format);
+    return decodeDevice(*device, format, target, &file);
+}
+
+// The device holds a picture of `format`, read from its start.
+DecodedImage decodeDevice(QIODevice& device, const QByteArray& format, const QSize& target,
+                          const QFileDevice* file)
+{
+    const ImageHeader stated = ImageHeader::read(device);
+    const DecodedImage refused = refusalOf(stated, target);
+    if (refused.failure != Failure::None)
+        return refused;
+    QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(false);
     if (!reader.canRead())
         return readerFailed(reader, file);
     if (format == "ico" || format == "cur") {
-        const Failure icon = jumpToLargestIcon(reader, *device);
+        const Failure icon = jumpToLargestIcon(reader, device);
         if (icon != Failure::None)
             return DecodedImage::failed(icon);
     }
 
-    QSize header = headerSize(reader);
-    if (format == "gif")
-        header = header.expandedTo(gifScreenSize(head));
+    // A GIF's canvas may be larger than the first frame Qt reports.
+    const QSize header = headerSize(reader).expandedTo(stated.size);
     if (!header.isEmpty() && QtImageDecoder::isTooLarge(header))
         return DecodedImage::failed(Failure::TooLarge);
     // Only a reader that scales while decoding saves anything; the others decode in full, and
@@ -251,6 +268,17 @@ DecodedImage QtImageDecoder::decodeComplete(const QString& path) const
     return decodeFile(path, QSize(), true);
 }
 
+DecodedImage QtImageDecoder::decodeData(const QByteArray& bytes)
+{
+    const QByteArray format = rasterFormat(bytes.left(ImageHeader::SignatureBytes));
+    if (format.isEmpty())
+        return DecodedImage::failed(Failure::NotAPicture);
+    QByteArray copy = bytes;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    return decodeDevice(buffer, format, QSize(), nullptr);
+}
+
 bool QtImageDecoder::isTooLarge(const QSize& size)
 {
     const qint64 width = size.width();
@@ -269,54 +297,10 @@ QSize QtImageDecoder::coveringSize(const QSize& natural, const QSize& target)
 
 QByteArray QtImageDecoder::rasterFormat(const QByteArray& head)
 {
-    const auto startsWith = [&head](const char* magic, qsizetype length, qsizetype at = 0) {
-        return head.size() >= at + length && head.mid(at, length) == QByteArray(magic, length);
-    };
-    if (startsWith("\x89PNG\r\n\x1a\n", 8))
-        return "png";
-    if (startsWith("\xff\xd8\xff", 3))
-        return "jpeg";
-    if (startsWith("GIF87a", 6) || startsWith("GIF89a", 6))
-        return "gif";
-    if (startsWith("BM", 2))
-        return "bmp";
-    if (startsWith("\0\0\1\0", 4))
-        return "ico";
-    if (startsWith("\0\0\2\0", 4))
-        return "cur";
-    if (startsWith("RIFF", 4) && startsWith("WEBP", 4, 8))
-        return "webp";
-    if (startsWith("II*\0", 4) || startsWith("MM\0*", 4))
-        return "tiff";
-    return {};
+    return ImageHeader::formatName(ImageHeader::formatOf(head));
 }
 
 QVector<QSize> QtImageDecoder::iconEntrySizes(QIODevice& device)
 {
-    QVector<QSize> sizes;
-    const QByteArray header = readAt(device, 0, 6);
-    if (header.size() < 6)
-        return sizes;
-    const int count =
-        std::min<int>(qFromLittleEndian<quint16>(header.constData() + 4), MaxIconEntries);
-    const QByteArray directory = readAt(device, 6, qint64(count) * 16);
-    for (int index = 0; index * 16 + 16 <= directory.size(); ++index) {
-        const qint64 offset = qFromLittleEndian<quint32>(directory.constData() + index * 16 + 12);
-        const QByteArray own = readAt(device, offset, 24);
-        QSize size;
-        if (own.size() >= 24 && own.startsWith("\x89PNG\r\n\x1a\n")) {
-            const quint32 width = qFromBigEndian<quint32>(own.constData() + 16);
-            const quint32 height = qFromBigEndian<quint32>(own.constData() + 20);
-            size = QSize(int(std::min<quint32>(width, INT_MAX)),
-                         int(std::min<quint32>(height, INT_MAX)));
-        } else if (own.size() >= 12 && qFromLittleEndian<quint32>(own.constData()) >= 12) {
-            // The bitmap header's height counts the colour rows and the mask rows.
-            const qint64 width = qFromLittleEndian<qint32>(own.constData() + 4);
-            const qint64 height = qFromLittleEndian<qint32>(own.constData() + 8);
-            const auto side = [](qint64 v) { return int(std::min<qint64>(std::abs(v), INT_MAX)); };
-            size = QSize(side(width), side(height / 2));
-        }
-        sizes.append(size.isEmpty() ? QSize() : size);
-    }
-    return sizes;
+    return ImageHeader::iconEntrySizes(device);
 }

@@ -61,8 +61,6 @@ public:
     // PixelCap pixels at 4 bytes, in MiB, rounded up; Qt's own default refuses an
     // 8,000 x 8,000 bitmap.
     static constexpr int AllocationLimitMb = int((PixelCap * 4 + (1 << 20) - 1) >> 20);
-    // Icon directories are walked this far when looking for the largest entry.
-    static constexpr int MaxIconEntries = 64;
     // Below 50 the JPEG reader decodes with its fast settings.
     static constexpr int ThumbnailQuality = 49;
 
@@ -72,6 +70,8 @@ public:
     DecodedImage decodeScaled(const QString& path, const QSize& target) const override;
     DecodedImage decodeComplete(const QString& path) const override;
 
+    // A raster picture held in memory, at its natural size, with the same checks and caps.
+    static DecodedImage decodeData(const QByteArray& bytes);
     // True when a picture of this size is refused before it is decoded.
     static bool isTooLarge(const QSize& size);
     // The smallest size with the aspect of `natural` that covers `target`, never above

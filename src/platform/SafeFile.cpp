@@ -23,14 +23,28 @@ QString systemError(int code)
 
 } // namespace
 
-std::optional<qint64> SafeFile::regularFileSize(const QString& path)
+std::optional<SafeFile::Status> SafeFile::regularFile(const QString& path)
 {
     if (path.isEmpty())
         return std::nullopt;
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
         return std::nullopt;
-    return qint64(st.st_size);
+    Status status;
+    status.size = qint64(st.st_size);
+    status.modifiedSeconds = qint64(st.st_mtim.tv_sec);
+    status.modifiedNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    status.device = quint64(st.st_dev);
+    status.inode = quint64(st.st_ino);
+    return status;
+}
+
+std::optional<qint64> SafeFile::regularFileSize(const QString& path)
+{
+    const std::optional<Status> status = regularFile(path);
+    if (!status)
+        return std::nullopt;
+    return status->size;
 }
 
 std::unique_ptr<QFile> SafeFile::openForReading(const QString& path, QString* error)

@@ -13,6 +13,19 @@ class QFile;
 class SafeFile
 {
 public:
+    // What stat says of a regular file, links followed.
+    struct Status
+    {
+        qint64 size = 0;
+        qint64 modifiedSeconds = 0; // since the epoch
+        qint64 modifiedNs = 0;      // the same, to the nanosecond
+        quint64 device = 0;
+        quint64 inode = 0;
+    };
+
+    // The status of a regular file; nothing for anything else or on any error. stat never
+    // opens the file, so a FIFO in a picture's place cannot block here.
+    static std::optional<Status> regularFile(const QString& path);
     // The size of a regular file (links followed); nothing for anything else or on any error.
     static std::optional<qint64> regularFileSize(const QString& path);
 

@@ -1,7 +1,7 @@
 #include "platform/SvgDecoder.h"
 
 #include <QBuffer>
-#include <QImageReader>
+#include <QImageWriter>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
@@ -9,6 +9,8 @@
 
 #include <cmath>
 #include <zlib.h>
+
+#include "platform/ImageHeader.h"
 
 namespace {
 
@@ -27,37 +29,61 @@ bool isGzip(const QByteArray& bytes)
     return bytes.size() >= 2 && quint8(bytes[0]) == 0x1f && quint8(bytes[1]) == 0x8b;
 }
 
-QStringView hrefOf(const QXmlStreamAttributes& attributes)
+const QString XlinkNamespace = QStringLiteral("http://www.w3.org/1999/xlink");
+
+// Any spelling of a reference: href, xlink:href, under any prefix or case.
+bool isReference(const QXmlStreamAttribute& attribute)
 {
-    for (const QXmlStreamAttribute& attribute : attributes) {
-        if (attribute.name() == u"href")
-            return attribute.value();
-    }
-    return {};
+    return attribute.name().endsWith(u"href", Qt::CaseInsensitive) ||
+           attribute.qualifiedName().endsWith(u"href", Qt::CaseInsensitive);
 }
 
-// The pixels an inline picture claims, or nothing when it is not base64 data of a raster
-// format whose header Qt can read without guessing.
-std::optional<qint64> inlinePixels(QStringView href)
+// The pixels of an <image>'s picture, when the element holds exactly one reference and it is
+// base64 data of a plain raster format, read as Qt SVG reads it: a "data" prefix in lower
+// case (Qt opens anything else as a path) and the data after the last "base64," (a reference
+// holding two is refused, so that what is checked is what would be drawn).
+std::optional<QImage> inlinePicture(const QXmlStreamAttributes& attributes)
 {
-    if (!href.startsWith(u"data:", Qt::CaseInsensitive))
+    QStringView href;
+    int references = 0;
+    for (const QXmlStreamAttribute& attribute : attributes) {
+        if (isReference(attribute)) {
+            href = attribute.value();
+            ++references;
+        }
+    }
+    if (references != 1 || !href.startsWith(u"data:"))
         return std::nullopt;
     const qsizetype comma = href.indexOf(u',');
-    if (comma < 0 || !href.left(comma).endsWith(u";base64", Qt::CaseInsensitive))
+    const qsizetype marker = href.lastIndexOf(u"base64,", Qt::CaseInsensitive);
+    if (comma < 0 || marker != comma - 6 || !href.left(comma).endsWith(u";base64"))
         return std::nullopt;
-    QByteArray data = QByteArray::fromBase64(href.mid(comma + 1).toLatin1());
-    // Qt SVG guesses the format of inline data from its bytes; only these may be guessed.
-    const QByteArray format = QtImageDecoder::rasterFormat(data.left(16));
+    const QByteArray data = QByteArray::fromBase64(href.mid(comma + 1).toLatin1());
+    const QByteArray format = QtImageDecoder::rasterFormat(data.left(ImageHeader::SignatureBytes));
     if (format != "png" && format != "jpeg" && format != "gif" && format != "bmp")
         return std::nullopt;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, format);
-    reader.setAutoDetectImageFormat(false);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty() || QtImageDecoder::isTooLarge(size))
+    const ImageHeader header = ImageHeader::read(data);
+    if (header.reading != ImageHeader::Reading::Complete ||
+        qint64(header.size.width()) * header.size.height() > SvgDecoder::MaxInlinePixels)
         return std::nullopt;
-    return qint64(size.width()) * size.height();
+    DecodedImage decoded = QtImageDecoder::decodeData(data);
+    if (!decoded.ok())
+        return std::nullopt;
+    return std::move(decoded.image);
+}
+
+// A PNG written here, so that Qt SVG is handed no bytes of the drawing's own: whatever format
+// Qt's guess would have taken them for, it gets a plain picture.
+QString pngDataUri(const QImage& image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    writer.setCompression(1);
+    if (!writer.write(image))
+        return {};
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
 }
 
 std::optional<QSizeF> viewBoxSize(QStringView text)
@@ -162,10 +188,8 @@ private:
                 return false;
             }
         }
-        if (m_reader.name() == u"image" && !inlinePictureAllowed()) {
-            m_reader.skipCurrentElement();
-            return true;
-        }
+        if (m_reader.name() == u"image")
+            return image();
         if (m_reader.name() == u"script") {
             m_reader.skipCurrentElement();
             return true;
@@ -175,12 +199,35 @@ private:
         return true;
     }
 
-    bool inlinePictureAllowed()
+    // An <image> whose picture is inline and passes the caps is copied with that picture as
+    // the only reference; any other is left out with its content.
+    bool image()
     {
-        const std::optional<qint64> pixels = inlinePixels(hrefOf(m_reader.attributes()));
-        if (!pixels || m_inlinePixels + *pixels > SvgDecoder::MaxInlinePixels)
-            return false;
-        m_inlinePixels += *pixels;
+        const QXmlStreamAttributes attributes = m_reader.attributes();
+        std::optional<QImage> picture = inlinePicture(attributes);
+        const qint64 pixels = picture ? qint64(picture->width()) * picture->height() : 0;
+        const QString uri = picture && m_inlinePixels + pixels <= SvgDecoder::MaxInlinePixels
+                                ? pngDataUri(*picture)
+                                : QString();
+        if (uri.isEmpty()) {
+            m_reader.skipCurrentElement();
+            return true;
+        }
+        m_inlinePixels += pixels;
+        ++m_depth;
+        m_writer.writeStartElement(m_reader.namespaceUri().toString(), m_reader.name().toString());
+        for (const QXmlStreamNamespaceDeclaration& declaration : m_reader.namespaceDeclarations()) {
+            if (declaration.prefix() != u"xlink")
+                m_writer.writeNamespace(declaration.namespaceUri().toString(),
+                                        declaration.prefix().toString());
+        }
+        // Qt SVG looks the reference up by this very name.
+        m_writer.writeNamespace(XlinkNamespace, QStringLiteral("xlink"));
+        for (const QXmlStreamAttribute& attribute : attributes) {
+            if (!isReference(attribute))
+                m_writer.writeAttribute(attribute);
+        }
+        m_writer.writeAttribute(QStringLiteral("xlink:href"), uri);
         return true;
     }
 
@@ -284,7 +331,7 @@ DecodedImage SvgDecoder::decode(QIODevice& file, const QSize& target)
 {
     if (file.size() > MaxFileBytes)
         return DecodedImage::failed(Failure::TooLarge, QStringLiteral("The file is too long"));
-    const QByteArray bytes = file.read(MaxFileBytes);
+    const QByteArray bytes = file.read(file.size());
     if (bytes.size() != file.size())
         return DecodedImage::failed(Failure::Unreadable, file.errorString());
     const Document document = prepare(bytes);

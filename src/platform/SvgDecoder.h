@@ -11,7 +11,8 @@ class QIODevice;
 
 // Drawings read without trusting them: the file and its inflated text are capped, the text is
 // rewritten before Qt SVG sees it (no document type, so no entities left to expand; no
-// processing instructions; no picture that is not inline data of a plain raster format), and
+// processing instructions; no picture that is not inline data of a plain raster format within
+// the caps, and those handed over as PNGs written here, under their one reference), and
 // the natural size comes from the root's own width, height or view box. Nothing is read or
 // fetched through a drawing.
 class SvgDecoder

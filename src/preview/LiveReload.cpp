@@ -1,23 +1,20 @@
 #include "preview/LiveReload.h"
 
-#include <QFile>
 #include <QFileInfo>
 
-#include <sys/stat.h>
+#include "platform/SafeFile.h"
 
 LiveReload::Identity LiveReload::Identity::of(const QString& path)
 {
     Identity id;
-    struct stat st;
-    // stat never opens the file, so a FIFO put in the picture's place cannot block here.
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
-        !S_ISREG(st.st_mode))
+    const std::optional<SafeFile::Status> status = SafeFile::regularFile(path);
+    if (!status)
         return id;
     id.regular = true;
-    id.size = qint64(st.st_size);
-    id.modifiedNs = qint64(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    id.device = quint64(st.st_dev);
-    id.inode = quint64(st.st_ino);
+    id.size = status->size;
+    id.modifiedNs = status->modifiedNs;
+    id.device = status->device;
+    id.inode = status->inode;
     return id;
 }
 

@@ -6,16 +6,19 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QMap>
 #include <QMimeDatabase>
 
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/ImageDecoder.h"
+#include "platform/ImageHeader.h"
 #include "platform/SafeFile.h"
 
 const QString ThumbnailCache::FailFolder = QStringLiteral("fail/vadro-2.0");
@@ -94,6 +97,33 @@ bool writeAll(int fd, const QByteArray& bytes)
         left -= n;
     }
     return true;
+}
+
+QMap<QString, QString> textOf(const QImage& image)
+{
+    QMap<QString, QString> text;
+    for (const QString& key : image.textKeys())
+        text.insert(key, image.text(key));
+    return text;
+}
+
+// Whether an entry's keys describe the source as it is now.
+bool keysMatch(const QMap<QString, QString>& text, const ThumbnailCache::Source& source)
+{
+    if (text.value(UriKey) != source.uri)
+        return false;
+    // Integer seconds by the standard; some writers add a fraction.
+    bool ok = false;
+    const QString mtimeText = text.value(MTimeKey).trimmed();
+    qint64 mtime = mtimeText.toLongLong(&ok);
+    if (!ok) {
+        const double seconds = mtimeText.toDouble(&ok);
+        mtime = ok ? qint64(seconds) : -1;
+    }
+    if (!ok || mtime != source.mtime)
+        return false;
+    const QString sizeText = text.value(SizeKey).trimmed();
+    return sizeText.isEmpty() || sizeText.toLongLong(&ok) == source.size;
 }
 
 // The file at `path` appears whole or not at all, readable by its owner alone.
@@ -183,14 +213,13 @@ bool ThumbnailCache::holdsFolder(const QString& folder) const
 ThumbnailCache::Source ThumbnailCache::source(const QString& path)
 {
     Source s;
-    struct stat st;
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
-        !S_ISREG(st.st_mode))
+    const std::optional<SafeFile::Status> status = SafeFile::regularFile(path);
+    if (!status)
         return s;
     s.path = path;
     s.uri = fileUri(QFileInfo(path).absoluteFilePath());
-    s.mtime = qint64(st.st_mtime);
-    s.size = qint64(st.st_size);
+    s.mtime = status->modifiedSeconds;
+    s.size = status->size;
     s.name = entryName(s.uri);
     return s;
 }
@@ -211,30 +240,27 @@ QSize ThumbnailCache::thumbnailSize(const QSize& natural, Flavour flavour)
 QImage ThumbnailCache::readEntry(const QString& file, const Source& source,
                                  const ImageDecoder& decoder) const
 {
-    const std::optional<qint64> length = SafeFile::regularFileSize(file);
-    if (!length || *length <= 0 || *length > MaxEntryBytes)
-        return {};
-    const DecodedImage decoded = decoder.decode(file);
-    if (!decoded.ok() || decoded.image.width() > MaxEntrySide ||
-        decoded.image.height() > MaxEntrySide)
-        return {};
-    const QImage& image = decoded.image;
-    if (image.text(UriKey) != source.uri)
-        return {};
-    // Integer seconds by the standard; some writers add a fraction.
-    bool ok = false;
-    const QString mtimeText = image.text(MTimeKey).trimmed();
-    qint64 mtime = mtimeText.toLongLong(&ok);
-    if (!ok) {
-        const double seconds = mtimeText.toDouble(&ok);
-        mtime = ok ? qint64(seconds) : -1;
+    // Checked from its header and its keys before it is decoded: a forged entry may claim any
+    // size or carry chunks of any length, and only one that passes is worth decoding.
+    QSize stated;
+    {
+        const std::unique_ptr<QFile> entry = SafeFile::openForReading(file);
+        if (!entry || entry->size() <= 0 || entry->size() > MaxEntryBytes)
+            return {};
+        const ImageHeader header = ImageHeader::read(*entry);
+        if (header.format != ImageHeader::Format::Png ||
+            header.reading != ImageHeader::Reading::Complete ||
+            header.size.width() > MaxEntrySide || header.size.height() > MaxEntrySide ||
+            !keysMatch(header.text, source))
+            return {};
+        stated = header.size;
     }
-    if (!ok || mtime != source.mtime)
+    const DecodedImage decoded = decoder.decode(file);
+    // The file may have been replaced since its header was read.
+    if (!decoded.ok() || decoded.image.size() != stated ||
+        !keysMatch(textOf(decoded.image), source))
         return {};
-    const QString sizeText = image.text(SizeKey).trimmed();
-    if (!sizeText.isEmpty() && sizeText.toLongLong(&ok) != source.size)
-        return {};
-    return image;
+    return decoded.image;
 }
 
 QImage ThumbnailCache::read(const Source& source, Flavour flavour,
