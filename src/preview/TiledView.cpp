@@ -164,6 +164,18 @@ bool TiledView::tileKey(QKeyEvent* event)
     case Qt::Key_G:
         m_tiles.setGrid(!mode.grid);
         return true;
+    case Qt::Key_H:
+        m_tiles.setSeamMap(!mode.seamMap);
+        return true;
+    case Qt::Key_D:
+        m_tiles.setRepeat(mode.repeat.nextDrop());
+        return true;
+    case Qt::Key_B:
+        m_tiles.setRepeat(mode.repeat.nextBrick());
+        return true;
+    case Qt::Key_M:
+        m_tiles.setRepeat(mode.repeat.nextMirror());
+        return true;
     case Qt::Key_X:
         m_tiles.toggleAxis(TileMode::Axis::Across);
         return true;
@@ -209,7 +221,7 @@ void TiledView::mousePressEvent(QMouseEvent* event)
 void TiledView::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    // Each opening starts from the plain view; the page colour stays for the run.
+    // Each opening starts from the plain view; the repeat and the page colour stay.
     m_tiles.resetMode();
     m_wheel = 0;
     m_painter.release();
