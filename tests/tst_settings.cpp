@@ -51,6 +51,8 @@ const QList<KeyInfo>& allKeys()
          QStringLiteral("*.jpeg;*.jpg;")},
         {"Type", "Gif", [](S s) { return QVariant(s.gifPiece()); }, QStringLiteral("*.gif;")},
         {"Type", "Ico", [](S s) { return QVariant(s.icoPiece()); }, QStringLiteral("&;")},
+        {"Repeat", "Kind", [](S s) { return QVariant(s.repeat().token()); },
+         QStringLiteral("straight")},
     };
     return keys;
 }
@@ -99,6 +101,10 @@ QVariantList writeEverything(Settings& s)
         set(&Settings::setJpgPiece, QStringLiteral("*.jpg;")),
         set(&Settings::setGifPiece, QString()),
         set(&Settings::setIcoPiece, QStringLiteral("*.ico;")),
+        [&s] {
+            s.setRepeat(Repeat(Repeat::Kind::MirrorDown));
+            return QVariant(QStringLiteral("mirror-down"));
+        }(),
     };
 }
 
@@ -273,6 +279,9 @@ void TestSettings::storedText_data()
 
     row("Ico", "", QString());
     row("Gif", " *.gif; ", QStringLiteral("*.gif;"));
+    row("Kind", "drop3", QStringLiteral("drop3"));
+    row("Kind", " Brick4 ", QStringLiteral("brick4"));
+    row("Kind", "drop9", QStringLiteral("straight"));
 }
 
 // Every key read from a hand-written file: absent, unconvertible, and the conversion rules.

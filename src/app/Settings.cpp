@@ -17,6 +17,7 @@ namespace {
 
 constexpr char Main[] = "Settings";
 constexpr char Types[] = "Type";
+constexpr char Repeats[] = "Repeat";
 
 struct SingleKey
 {
@@ -78,6 +79,7 @@ constexpr TextKey Jpg{Types, "Jpg", nullptr};
 constexpr TextKey Gif{Types, "Gif", nullptr};
 constexpr TextKey Ico{Types, "Ico", nullptr};
 constexpr TextKey Png{Types, "Png", nullptr};
+constexpr TextKey RepeatKind{Repeats, "Kind", "straight"};
 constexpr TextKey Webp{Types, "Webp", nullptr};
 constexpr TextKey Tiff{Types, "Tiff", nullptr};
 constexpr TextKey Svg{Types, "Svg", nullptr};
@@ -521,6 +523,18 @@ QString Settings::fromSingle(float value)
 QString Settings::fromInteger(int value)
 {
     return QString::number(value);
+}
+
+Repeat Settings::repeat() const
+{
+    const QString stored =
+        text(RepeatKind.section, RepeatKind.name, QLatin1String(RepeatKind.fallback));
+    return Repeat::fromToken(stored).value_or(Repeat());
+}
+
+void Settings::setRepeat(const Repeat& repeat)
+{
+    write(RepeatKind.section, RepeatKind.name, repeat.token());
 }
 
 QString Settings::text(const char* section, const char* key, const QString& fallback) const

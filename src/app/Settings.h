@@ -7,6 +7,7 @@
 
 #include "listing/TypeFilter.h"
 #include "platform/SettingsStore.h"
+#include "tile/Repeat.h"
 
 // The program's remembered state, one typed getter and setter per key, every default
 // written once (in Settings.cpp). Getters read through the store each time; a stored text
@@ -82,6 +83,11 @@ public:
     void setTypePiece(TypeFilter::Type type, const QString& piece);
     TypeFilter types() const;
     void setTypes(const TypeFilter& types);
+
+    // Section "Repeat", key "Kind": how the tiled view repeats a tile ("drop2", "mirror-both");
+    // straight when missing or unknown.
+    Repeat repeat() const;
+    void setRepeat(const Repeat& repeat);
 
     // Text conversions, public for the tests.
     // "True"/"False" in any case; numeric text is true when non-zero; anything else: nothing.

@@ -35,6 +35,7 @@ public:
     static const QString Caption;
 
     SampleTextBox* sampleBox() const { return m_sample; }
+    const TileSettings& tileSettings() const { return m_tiles; }
     // How well the sample reads on the tiles, measured after every change.
     ContrastMeter& contrast() const { return *m_contrast; }
     // The CSS of what shows now, as Ctrl+C copies it.
