@@ -48,6 +48,8 @@ public:
     WallpaperCommand& wallpaper() const { return *m_wallpaper; }
 
     void showToolbox();
+    // Saves the current picture's repeat unit as PNG where the user chooses.
+    void saveRepeat();
     // Tools > Options and the toolbar wait for the dialog; F3 does not.
     void showOptions(bool modal);
     void setWallpaper();

@@ -18,7 +18,8 @@ struct TwipRect;
 // judging a seam: D steps through the drops, B the bricks, M the mirrors; O offsets the tiles
 // by half the repeat's unit, G draws their edges, H tints the seams that stand out, X and Y
 // repeat along one axis only, + and - (or Ctrl+wheel) zoom by whole factors and 0 returns to
-// 1x; Ctrl+C copies the CSS of what shows. Closing returns to the plain view in the repeat.
+// 1x; Ctrl+C copies the CSS of what shows, Ctrl+S saves the repeat's unit. Closing returns to the
+// plain view in the repeat.
 class TiledView : public QWidget
 {
     Q_OBJECT
@@ -49,6 +50,8 @@ public:
 
 Q_SIGNALS:
     void toolboxRequested();
+    // Ctrl+S: the repeat's unit is to be saved.
+    void saveRepeatRequested();
     void closed();
 
 protected:
