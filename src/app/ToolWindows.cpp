@@ -12,6 +12,7 @@
 #include "help/HelpCommands.h"
 #include "listing/Listing.h"
 #include "listing/TypeFilter.h"
+#include "platform/Clipboard.h"
 #include "platform/Platform.h"
 #include "preview/ContrastMeter.h"
 #include "preview/CurrentImage.h"
@@ -23,12 +24,16 @@
 ToolWindows::ToolWindows(const Parts& parts, Platform& platform, QObject* parent)
     : QObject(parent), m_parts(parts), m_platform(platform)
 {
-    m_toolbox = new Toolbox(parts.sample, parts.tiles, *platform.fonts, *platform.printer,
-                            *platform.messages, &parts.window);
+    m_toolbox = std::make_unique<Toolbox>(parts.sample, parts.tiles, *platform.fonts,
+                                          *platform.printer, *platform.messages);
     m_toolbox->setTiledView(&parts.tiled);
-    connect(&parts.tiled.contrast(), &ContrastMeter::measured, m_toolbox, &Toolbox::showContrast);
+    connect(&parts.tiled.contrast(), &ContrastMeter::measured, m_toolbox.get(),
+            &Toolbox::showContrast);
+    connect(m_toolbox.get(), &Toolbox::copyCssRequested, this,
+            [this] { m_platform.clipboard->setText(m_parts.tiled.css()); });
     connect(&parts.tiled, &TiledView::toolboxRequested, this, &ToolWindows::showToolbox);
     parts.tiled.installEventFilter(this);
+    parts.window.installEventFilter(this);
 
     m_options = new OptionsDialog(parts.settings, parts.types, *platform.messages, &parts.window);
     connect(m_options, &OptionsDialog::typesApplied, this, &ToolWindows::typesApplied);
@@ -113,5 +118,8 @@ bool ToolWindows::eventFilter(QObject* watched, QEvent* event)
     if (watched == &m_parts.tiled && event->type() == QEvent::WindowActivate &&
         m_toolbox->isVisible())
         m_toolbox->activateWindow();
+    // A window of its own, the toolbox goes when the program's window does.
+    if (watched == &m_parts.window && event->type() == QEvent::Close)
+        m_toolbox->hide();
     return QObject::eventFilter(watched, event);
 }
