@@ -1,7 +1,9 @@
 #include <QtTest>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -456,7 +458,8 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
     FakePrintService printer;
     FakeMessageBoxes messages;
     TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
-    Toolbox toolbox(sample, tiles, fonts, printer, messages, nullptr);
+    Toolbox toolbox(sample, tiles, fonts, printer, messages);
+    toolbox.setTiledView(&tiled);
     QObject::connect(&tiled.contrast(), &ContrastMeter::measured, &toolbox, &Toolbox::showContrast);
     image.load(dir.path(), QStringLiteral("half.bmp"));
     tiled.open();
@@ -536,10 +539,33 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
     QTRY_COMPARE(label("lblContrast"), QStringLiteral("Contrast 1.00:1"));
     QCOMPARE(label("lblVerdict"), QStringLiteral("fails"));
 
+    // The view's keys act while the toolbox has the keyboard, but not in the sample text.
+    QVERIFY(QTest::qWaitForWindowActive(&toolbox));
+    for (const char* name : {"chkGrid", "List1", "HScroll1"}) {
+        auto* control = toolbox.findChild<QWidget*>(QString::fromLatin1(name));
+        control->setFocus();
+        const bool grid = tiles.mode().grid;
+        QTest::keyClick(control, Qt::Key_G);
+        QCOMPARE(tiles.mode().grid, !grid);
+        QTest::keyClick(control, Qt::Key_Plus);
+        QCOMPARE(tiles.mode().zoom, 2);
+        QTest::keyClick(control, Qt::Key_0);
+        QCOMPARE(tiles.mode().zoom, 1);
+    }
+    QCOMPARE(toolbox.findChild<QComboBox*>(QStringLiteral("List1"))->currentIndex(), 0);
+    QTest::keyClick(box("chkGrid"), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard.texts.size(), 2);
+    auto* text = toolbox.findChild<QLineEdit*>(QStringLiteral("txtSample"));
+    text->setFocus();
+    QTest::keyClicks(text, QStringLiteral("og"));
+    QVERIFY(text->text().endsWith(QStringLiteral("og")));
+    QCOMPARE(tiles.mode().grid, true);
+
     // D and B step through drops and bricks, each ending the other; H maps the seams.
     QTest::keyClick(&tiled, Qt::Key_D);
     QTest::keyClick(&tiled, Qt::Key_H);
-    QCOMPARE(tiled.windowTitle(), QStringLiteral("Preview \u2014 half drop, offset, seam map"));
+    QCOMPARE(tiled.windowTitle(),
+             QStringLiteral("Preview \u2014 half drop, offset, grid, seam map"));
     QTest::keyClick(&tiled, Qt::Key_B);
     QTest::keyClick(&tiled, Qt::Key_B);
     QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::Brick, 3));

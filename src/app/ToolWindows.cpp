@@ -13,6 +13,7 @@
 #include "help/HelpCommands.h"
 #include "listing/Listing.h"
 #include "listing/TypeFilter.h"
+#include "platform/Clipboard.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Platform.h"
 #include "platform/SaveFileChooser.h"
@@ -29,13 +30,17 @@
 ToolWindows::ToolWindows(const Parts& parts, Platform& platform, QObject* parent)
     : QObject(parent), m_parts(parts), m_platform(platform)
 {
-    m_toolbox = new Toolbox(parts.sample, parts.tiles, *platform.fonts, *platform.printer,
-                            *platform.messages, &parts.window);
+    m_toolbox = std::make_unique<Toolbox>(parts.sample, parts.tiles, *platform.fonts,
+                                          *platform.printer, *platform.messages);
     m_toolbox->setTiledView(&parts.tiled);
-    connect(&parts.tiled.contrast(), &ContrastMeter::measured, m_toolbox, &Toolbox::showContrast);
+    connect(&parts.tiled.contrast(), &ContrastMeter::measured, m_toolbox.get(),
+            &Toolbox::showContrast);
+    connect(m_toolbox.get(), &Toolbox::copyCssRequested, this,
+            [this] { m_platform.clipboard->setText(m_parts.tiled.css()); });
     connect(&parts.tiled, &TiledView::toolboxRequested, this, &ToolWindows::showToolbox);
     connect(&parts.tiled, &TiledView::saveRepeatRequested, this, &ToolWindows::saveRepeat);
     parts.tiled.installEventFilter(this);
+    parts.window.installEventFilter(this);
 
     m_options = new OptionsDialog(parts.settings, parts.types, *platform.messages, &parts.window);
     connect(m_options, &OptionsDialog::typesApplied, this, &ToolWindows::typesApplied);
@@ -169,5 +174,8 @@ bool ToolWindows::eventFilter(QObject* watched, QEvent* event)
     if (watched == &m_parts.tiled && event->type() == QEvent::WindowActivate &&
         m_toolbox->isVisible())
         m_toolbox->activateWindow();
+    // A window of its own, the toolbox goes when the program's window does.
+    if (watched == &m_parts.window && event->type() == QEvent::Close)
+        m_toolbox->hide();
     return QObject::eventFilter(watched, event);
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointF>
 
+#include <memory>
 #include <optional>
 
 class Browser;
@@ -72,7 +73,7 @@ private:
 
     Parts m_parts;
     Platform& m_platform;
-    Toolbox* m_toolbox;
+    std::unique_ptr<Toolbox> m_toolbox;
     OptionsDialog* m_options;
     WallpaperCommand* m_wallpaper;
 };
