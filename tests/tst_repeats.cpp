@@ -1,10 +1,12 @@
 #include <QtTest>
 
 #include <QPainter>
+#include <QPushButton>
 #include <QRegularExpression>
 
 #include "Harness.h"
 #include "app/Browser.h"
+#include "app/ToolWindows.h"
 #include "listing/FileListModel.h"
 #include "preview/CurrentImage.h"
 #include "preview/RepeatUnit.h"
@@ -12,6 +14,7 @@
 #include "preview/TilePainter.h"
 #include "preview/TiledView.h"
 #include "tile/TileSettings.h"
+#include "toolbox/Toolbox.h"
 
 namespace {
 
@@ -212,6 +215,10 @@ void TestRepeats::savingFromTheTiledView()
         QCOMPARE(run.test.messages->shown.size(), 1);
         QVERIFY(run.test.messages->shown.first().text.contains(QStringLiteral("picture itself")));
         QCOMPARE(QImage(box.folder() + QStringLiteral("/oak.bmp")).size(), QSize(8, 6));
+        // The toolbox's button saves the same way.
+        run.test.saver->answer = box.folder() + QStringLiteral("/again.png");
+        run.main().toolWindows().toolbox().findChild<QPushButton*>("butSaveRepeat")->click();
+        QCOMPARE(QImage(box.folder() + QStringLiteral("/again.png")), saved);
         tiled.close();
         run.close();
     }

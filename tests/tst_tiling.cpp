@@ -569,6 +569,30 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
     QTest::keyClick(&tiled, Qt::Key_B);
     QTest::keyClick(&tiled, Qt::Key_B);
     QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::Brick, 3));
+    auto* repeat = toolbox.findChild<QComboBox*>(QStringLiteral("cmbRepeat"));
+    auto* fraction = toolbox.findChild<QComboBox*>(QStringLiteral("cmbFraction"));
+    QCOMPARE(repeat->currentText(), QStringLiteral("Brick"));
+    QCOMPARE(fraction->currentText(), QStringLiteral("1/3"));
+    QVERIFY(box("chkSeamMap")->isChecked());
+    // The lists set the repeat as the keys do; a mirror has no fraction.
+    auto choose = [](QComboBox* list, int index) {
+        list->setCurrentIndex(index);
+        Q_EMIT list->activated(index);
+    };
+    choose(fraction, 2);
+    QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::Brick, 4));
+    choose(repeat, 5);
+    QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::MirrorBoth));
+    QVERIFY(!fraction->isEnabled());
+    QTest::keyClick(&tiled, Qt::Key_M);
+    QCOMPARE(repeat->currentText(), QStringLiteral("Straight"));
+    choose(repeat, 1);
+    QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::Drop, 4));
+    QTest::keyClick(&tiled, Qt::Key_D);
+    QTest::keyClick(&tiled, Qt::Key_B);
+    QTest::keyClick(&tiled, Qt::Key_B);
+    box("chkSeamMap")->click();
+    QVERIFY(!tiles.mode().seamMap);
 
     // Closing returns to the plain view in the same repeat; the page colour stays.
     tiled.close();

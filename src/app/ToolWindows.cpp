@@ -39,6 +39,7 @@ ToolWindows::ToolWindows(const Parts& parts, Platform& platform, QObject* parent
             [this] { m_platform.clipboard->setText(m_parts.tiled.css()); });
     connect(&parts.tiled, &TiledView::toolboxRequested, this, &ToolWindows::showToolbox);
     connect(&parts.tiled, &TiledView::saveRepeatRequested, this, &ToolWindows::saveRepeat);
+    connect(m_toolbox.get(), &Toolbox::saveRepeatRequested, this, &ToolWindows::saveRepeat);
     parts.tiled.installEventFilter(this);
     parts.window.installEventFilter(this);
 

@@ -200,13 +200,42 @@ void Toolbox::build(QVBoxLayout* column)
 
 void Toolbox::buildTileControls(QVBoxLayout* block)
 {
+    auto* repeatCaption = named(new QLabel(tr("R&epeat:")), "lblRepeat");
+    m_repeat = named(new QComboBox, "cmbRepeat");
+    m_repeat->addItem(tr("Straight"), int(Repeat::Kind::Straight));
+    m_repeat->addItem(tr("Drop"), int(Repeat::Kind::Drop));
+    m_repeat->addItem(tr("Brick"), int(Repeat::Kind::Brick));
+    m_repeat->addItem(tr("Mirror across"), int(Repeat::Kind::MirrorAcross));
+    m_repeat->addItem(tr("Mirror down"), int(Repeat::Kind::MirrorDown));
+    m_repeat->addItem(tr("Mirror both"), int(Repeat::Kind::MirrorBoth));
+    repeatCaption->setBuddy(m_repeat);
+    auto* fractionCaption = named(new QLabel(tr("Fractio&n:")), "lblFraction");
+    m_fraction = named(new QComboBox, "cmbFraction");
+    m_fraction->addItem(tr("1/2"), 2);
+    m_fraction->addItem(tr("1/3"), 3);
+    m_fraction->addItem(tr("1/4"), 4);
+    fractionCaption->setBuddy(m_fraction);
+    auto* repeatGrid = new QGridLayout;
+    repeatGrid->addWidget(repeatCaption, 0, 0);
+    repeatGrid->addWidget(m_repeat, 0, 1);
+    repeatGrid->addWidget(fractionCaption, 1, 0);
+    repeatGrid->addWidget(m_fraction, 1, 1);
+    block->addLayout(repeatGrid);
+    connect(m_repeat, qOverload<int>(&QComboBox::activated), this, &Toolbox::repeatChosen);
+    connect(m_fraction, qOverload<int>(&QComboBox::activated), this, &Toolbox::repeatChosen);
+    auto* saveRepeat =
+        centred(block, named(new QPushButton(tr("Sa&ve repeat\u2026")), "butSaveRepeat"));
+    connect(saveRepeat, &QPushButton::clicked, this, &Toolbox::saveRepeatRequested);
+
+    m_seamMap = named(new QCheckBox(tr("Sea&m map")), "chkSeamMap");
     m_offset = named(new QCheckBox(tr("&Offset")), "chkOffset");
     m_grid = named(new QCheckBox(tr("Gr&id")), "chkGrid");
     m_across = named(new QCheckBox(tr("&Across")), "chkAcross");
     m_down = named(new QCheckBox(tr("&Down")), "chkDown");
     m_background = named(new QCheckBox(tr("Bac&kground")), "chkBackground");
-    for (QCheckBox* check : {m_offset, m_grid, m_across, m_down, m_background})
+    for (QCheckBox* check : {m_offset, m_grid, m_seamMap, m_across, m_down, m_background})
         block->addWidget(check);
+    connect(m_seamMap, &QCheckBox::toggled, &m_tiles, &TileSettings::setSeamMap);
     connect(m_offset, &QCheckBox::toggled, &m_tiles, &TileSettings::setOffset);
     connect(m_grid, &QCheckBox::toggled, &m_tiles, &TileSettings::setGrid);
     connect(m_across, &QCheckBox::toggled, this, [this](bool on) {
@@ -283,11 +312,24 @@ bool Toolbox::passToView(const QKeyEvent* key)
     return copy.isAccepted();
 }
 
+void Toolbox::repeatChosen()
+{
+    const auto kind = Repeat::Kind(m_repeat->currentData().toInt());
+    m_tiles.setRepeat(Repeat(kind, m_fraction->currentData().toInt()));
+}
+
 void Toolbox::reflectMode()
 {
     const TileMode& mode = m_tiles.mode();
     const QSignalBlocker offset(m_offset), grid(m_grid), across(m_across), down(m_down),
-        zoom(m_zoom);
+        zoom(m_zoom), seams(m_seamMap);
+    m_repeat->setCurrentIndex(m_repeat->findData(int(mode.repeat.kind)));
+    // A fraction belongs to a drop or a brick; the list keeps the last one for the next.
+    const bool shifts = mode.repeat.isDrop() || mode.repeat.isBrick();
+    if (shifts)
+        m_fraction->setCurrentIndex(m_fraction->findData(mode.repeat.fraction));
+    m_fraction->setEnabled(shifts);
+    m_seamMap->setChecked(mode.seamMap);
     m_offset->setChecked(mode.offset);
     m_grid->setChecked(mode.grid);
     m_across->setChecked(mode.axis == TileMode::Axis::Across);

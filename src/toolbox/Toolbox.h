@@ -19,8 +19,8 @@ class TileSettings;
 
 // The small tool window in which the user mixes the sample: text, TrueType font, size and
 // colour. It can keep itself above other windows and print the tiled view. Below, the tiled
-// view's switches (offset, grid, one axis, zoom), the page colour that the colour bars mix
-// while "Background" is ticked, and how well the sample reads on the tiles.
+// view's repeat and switches (offset, grid, seam map, one axis, zoom), the page colour that
+// the colour bars mix while "Background" is ticked, and how well the sample reads on the tiles.
 // Laid out at the desktop's font; every control has an access key and a place in the Tab
 // order. While it has the keyboard, the tiled view's keys still act on the view, except in
 // the sample text box.
@@ -61,6 +61,8 @@ public:
 Q_SIGNALS:
     // "Copy CSS": the CSS of what the tiled view shows, as its Ctrl+C copies it.
     void copyCssRequested();
+    // "Save repeat…": the repeat's unit, as the tiled view's Ctrl+S saves it.
+    void saveRepeatRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -82,6 +84,8 @@ private:
     void colourMoved();
     // The switches follow the mode, whichever window changed it.
     void reflectMode();
+    // The repeat from the two lists.
+    void repeatChosen();
     void showVerdict();
     void sizeMoved(int barValue);
     void fontChosen(int index);
@@ -109,6 +113,9 @@ private:
     QComboBox* m_fontList = nullptr;
     QCheckBox* m_onTop = nullptr;
 
+    QComboBox* m_repeat = nullptr;
+    QComboBox* m_fraction = nullptr;
+    QCheckBox* m_seamMap = nullptr;
     QCheckBox* m_offset = nullptr;
     QCheckBox* m_grid = nullptr;
     QCheckBox* m_across = nullptr;
