@@ -45,6 +45,7 @@ class TestRepeats : public QObject
 private Q_SLOTS:
     void cssUnitReproducesTheView_data();
     void cssUnitReproducesTheView();
+    void awkwardPicturesGiveASoundView();
     void savedUnitKeepsResolutionAndSparesTheSource();
     void savingFromTheTiledView();
 };
@@ -126,6 +127,46 @@ void TestRepeats::cssUnitReproducesTheView()
                                      .arg(y)
                                      .arg(view.pixel(x, y), 8, 16)
                                      .arg(want, 8, 16)));
+        }
+    }
+}
+
+// Slivers, a single pixel, and pictures kept as a palette or at 16 bits a channel: every repeat
+// paints every pixel of the window, with and without its aids, the same as the picture in
+// 8-bit colour would, and makes a unit of the expected size.
+void TestRepeats::awkwardPicturesGiveASoundView()
+{
+    const QSize window(300, 200);
+    for (const QSize& size : {QSize(1, 1), QSize(1, 4000), QSize(4000, 1), QSize(7, 10)}) {
+        const QImage plain = numbered(size.width(), size.height());
+        QImage palette = plain.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+        const QImage eight = palette.convertToFormat(QImage::Format_RGB32);
+        for (const Repeat& repeat : Repeat::all()) {
+            for (const bool aids : {false, true}) {
+                TileMode mode;
+                mode.repeat = repeat;
+                mode.grid = aids;
+                mode.seamMap = aids;
+                mode.offset = aids;
+                mode.zoom = aids ? 3 : 1;
+                auto shot = [&](const QImage& picture) {
+                    QImage out(window, QImage::Format_ARGB32_Premultiplied);
+                    out.fill(Qt::transparent);
+                    QPainter p(&out);
+                    TilePainter().paint(p, out.rect(), window, picture, mode, Qt::gray);
+                    return out;
+                };
+                const QImage reference = shot(eight);
+                const QString what =
+                    repeat.token() + QStringLiteral(" %1x%2").arg(size.width()).arg(size.height());
+                QVERIFY2(reference.convertToFormat(QImage::Format_RGB32)
+                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied) == reference,
+                         qPrintable(what));
+                QVERIFY2(shot(palette) == reference, qPrintable(what));
+                QVERIFY2(shot(eight.convertToFormat(QImage::Format_RGBA64)) == reference,
+                         qPrintable(what));
+            }
+            QCOMPARE(RepeatUnit::of(palette, repeat).size(), repeat.unitSize(size));
         }
     }
 }

@@ -110,13 +110,17 @@ void TilePainter::drawTiles(QImage& image, const QPoint& at, const QRect& clip, 
             *p = seamPixel(*p, e);
     };
 
-    geometry.forEachTile(area, [&](const QRect& target, bool, bool) {
+    // A tile just past the clip still tints its seam's near side inside it; in a repeating
+    // image that side is reached by wrapping instead.
+    const QRect reach = periodic ? area : area.adjusted(0, 0, zoom, zoom);
+    geometry.forEachTile(reach, [&](const QRect& target, bool, bool) {
         const QRect local = target.translated(-at);
         if (mode.seamMap) {
             // The picture's pixels on both sides of the tile's left and top edges.
-            for (int y = local.top(); y <= local.bottom(); y += zoom) {
-                if (y + zoom <= clip.top() || y > clip.bottom())
-                    continue;
+            // Only the picture pixels the clip shows: a tile may be far longer than the window.
+            const int firstY = local.top() + std::max(0, (clip.top() - local.top()) / zoom) * zoom;
+            const int lastY = std::min(local.bottom(), clip.bottom());
+            for (int y = firstY; y <= lastY; y += zoom) {
                 const QPoint w = at + QPoint(local.left(), y);
                 const double e = excess(w, w - QPoint(1, 0), limits.across);
                 if (e <= 0)
@@ -128,9 +132,10 @@ void TilePainter::drawTiles(QImage& image, const QPoint& at, const QRect& clip, 
                     }
                 }
             }
-            for (int x = local.left(); x <= local.right(); x += zoom) {
-                if (x + zoom <= clip.left() || x > clip.right())
-                    continue;
+            const int firstX =
+                local.left() + std::max(0, (clip.left() - local.left()) / zoom) * zoom;
+            const int lastX = std::min(local.right(), clip.right());
+            for (int x = firstX; x <= lastX; x += zoom) {
                 const QPoint w = at + QPoint(x, local.top());
                 const double e = excess(w, w - QPoint(0, 1), limits.down);
                 if (e <= 0)
