@@ -201,6 +201,12 @@ void TestTiling::modeKeysAndGeometry()
     for (const Repeat& each : Repeat::all())
         QCOMPARE(*Repeat::fromToken(each.token()), each);
     QVERIFY(!Repeat::fromToken(QStringLiteral("drop5")));
+    // A fraction out of range, as a stray value may hold, reads as the nearest one.
+    Repeat stray;
+    stray.kind = Repeat::Kind::Drop;
+    stray.fraction = 0;
+    QCOMPARE(stray.name(), QStringLiteral("half drop"));
+    QCOMPARE(stray.unitSize({5, 5}), QSize(10, 5));
     QCOMPARE(Repeat(Repeat::Kind::Drop, 2).fileSuffix(), QStringLiteral("half-drop"));
     TileMode drop;
     drop.repeat = Repeat(Repeat::Kind::Drop, 2);
@@ -306,8 +312,15 @@ void TestTiling::paintedPixelsFollowTheGeometry()
     TilePainter painter;
     QString where;
     const QImage whole = painted(painter, window, tile, mode);
-    QVERIFY2(sameImage(whole, reference(tile, mode, window, origin, band), &where),
-             qPrintable(where));
+    const QImage want = reference(tile, mode, window, origin, band);
+    QVERIFY2(sameImage(whole, want, &where), qPrintable(where));
+    // The geometry's own map (the contrast and the seams read through it) agrees.
+    const TileGeometry geometry(picture, mode);
+    for (int y = 0; y < window.height() && !grid; ++y)
+        for (int x = 0; x < window.width(); ++x) {
+            const auto source = geometry.pictureAt({x, y}, window);
+            QCOMPARE(source ? tile.pixel(*source) : Page.rgb(), want.pixel(x, y));
+        }
     // A repaint of part of the window, as an exposed strip asks, paints that part the same.
     const QRect strip(window.width() / 3, 1, window.width() / 3, window.height() - 2);
     const QImage part = painted(painter, window, tile, mode, strip);

@@ -26,6 +26,7 @@
 #include "toolbox/Toolbox.h"
 #include "ui/FileText.h"
 #include "ui/StatusBar.h"
+#include "ui/WaitCursor.h"
 
 ToolWindows::ToolWindows(const Parts& parts, Platform& platform, QObject* parent)
     : QObject(parent), m_parts(parts), m_platform(platform)
@@ -104,7 +105,13 @@ void ToolWindows::saveRepeat()
         }
     }
     QString why;
-    if (!RepeatUnit::save(RepeatUnit::of(current.image(), repeat), *chosen, current.path(), &why))
+    bool saved = false;
+    {
+        WaitCursor wait; // a large unit takes a few seconds to encode
+        saved = RepeatUnit::save(RepeatUnit::of(current.image(), repeat), *chosen, current.path(),
+                                 &why);
+    }
+    if (!saved)
         messages.show(parent, title, tr("The repeat was not saved: %1.").arg(why),
                       MessageBoxes::Icon::Error);
     else

@@ -21,25 +21,30 @@ const char* const FileFractionWords[] = {"half", "third", "quarter"};
 
 Repeat::Repeat(Kind k, int f) : kind(k), fraction(std::clamp(f, MinFraction, MaxFraction)) {}
 
+int Repeat::parts() const
+{
+    return std::clamp(fraction, MinFraction, MaxFraction);
+}
+
 bool Repeat::operator==(const Repeat& other) const
 {
     if (kind != other.kind)
         return false;
-    return (!isDrop() && !isBrick()) || fraction == other.fraction;
+    return (!isDrop() && !isBrick()) || parts() == other.parts();
 }
 
 Repeat Repeat::nextDrop() const
 {
     if (!isDrop())
         return Repeat(Kind::Drop, MinFraction);
-    return fraction == MaxFraction ? Repeat() : Repeat(Kind::Drop, fraction + 1);
+    return parts() == MaxFraction ? Repeat() : Repeat(Kind::Drop, parts() + 1);
 }
 
 Repeat Repeat::nextBrick() const
 {
     if (!isBrick())
         return Repeat(Kind::Brick, MinFraction);
-    return fraction == MaxFraction ? Repeat() : Repeat(Kind::Brick, fraction + 1);
+    return parts() == MaxFraction ? Repeat() : Repeat(Kind::Brick, parts() + 1);
 }
 
 Repeat Repeat::nextMirror() const
@@ -59,7 +64,7 @@ Repeat Repeat::nextMirror() const
 QString Repeat::name() const
 {
     auto tr = [](const char* text) { return QCoreApplication::translate("Repeat", text); };
-    const QString part = tr(FractionWords[fraction - MinFraction]);
+    const QString part = tr(FractionWords[parts() - MinFraction]);
     switch (kind) {
     case Kind::Straight:
         return tr("straight");
@@ -83,9 +88,9 @@ QString Repeat::token() const
     case Kind::Straight:
         return QStringLiteral("straight");
     case Kind::Drop:
-        return QStringLiteral("drop%1").arg(fraction);
+        return QStringLiteral("drop%1").arg(parts());
     case Kind::Brick:
-        return QStringLiteral("brick%1").arg(fraction);
+        return QStringLiteral("brick%1").arg(parts());
     case Kind::MirrorAcross:
         return QStringLiteral("mirror-across");
     case Kind::MirrorDown:
@@ -108,7 +113,7 @@ std::optional<Repeat> Repeat::fromToken(const QString& token)
 
 QString Repeat::fileSuffix() const
 {
-    const QString part = QLatin1String(FileFractionWords[fraction - MinFraction]);
+    const QString part = QLatin1String(FileFractionWords[parts() - MinFraction]);
     if (isDrop())
         return part + QStringLiteral("-drop");
     if (isBrick())
@@ -133,9 +138,9 @@ QSize Repeat::unitSize(const QSize& tile) const
     case Kind::Straight:
         return {w, h};
     case Kind::Drop:
-        return {w * fraction, h};
+        return {w * parts(), h};
     case Kind::Brick:
-        return {w, h * fraction};
+        return {w, h * parts()};
     case Kind::MirrorAcross:
         return {2 * w, h};
     case Kind::MirrorDown:
@@ -150,7 +155,7 @@ int Repeat::shiftOf(int k, int length) const
 {
     if (!isDrop() && !isBrick())
         return 0;
-    return int(qint64(wrapped(k, fraction)) * length / fraction);
+    return int(qint64(wrapped(k, parts())) * length / parts());
 }
 
 Repeat::Cell Repeat::cellAt(const QPoint& unitPixel, const QSize& tile) const
@@ -186,11 +191,11 @@ QVector<Repeat::Placed> Repeat::tiles(const QSize& tile) const
         out.append({QPoint(0, 0)});
         break;
     case Kind::Drop:
-        for (int k = 0; k < fraction; ++k)
+        for (int k = 0; k < parts(); ++k)
             out.append({QPoint(k * w, shiftOf(k, h))});
         break;
     case Kind::Brick:
-        for (int k = 0; k < fraction; ++k)
+        for (int k = 0; k < parts(); ++k)
             out.append({QPoint(shiftOf(k, w), k * h)});
         break;
     case Kind::MirrorAcross:

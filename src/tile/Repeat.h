@@ -32,6 +32,9 @@ struct Repeat
     Repeat() = default;
     Repeat(Kind k, int f = MinFraction);
 
+    // The fraction's denominator, within 2..4 whatever was stored in `fraction`.
+    int parts() const;
+
     bool isStraight() const { return kind == Kind::Straight; }
     bool isDrop() const { return kind == Kind::Drop; }
     bool isBrick() const { return kind == Kind::Brick; }

@@ -327,7 +327,7 @@ void Toolbox::reflectMode()
     // A fraction belongs to a drop or a brick; the list keeps the last one for the next.
     const bool shifts = mode.repeat.isDrop() || mode.repeat.isBrick();
     if (shifts)
-        m_fraction->setCurrentIndex(m_fraction->findData(mode.repeat.fraction));
+        m_fraction->setCurrentIndex(m_fraction->findData(mode.repeat.parts()));
     m_fraction->setEnabled(shifts);
     m_seamMap->setChecked(mode.seamMap);
     m_offset->setChecked(mode.offset);
