@@ -144,7 +144,7 @@ void TestPrint::printThroughTheSystem()
     tiles.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tiles));
     TileSettings tileSettings(Qt::white);
-    Toolbox toolbox(sample, tileSettings, fonts, printer, messages, nullptr);
+    Toolbox toolbox(sample, tileSettings, fonts, printer, messages);
     toolbox.setTiledView(&tiles);
     toolbox.open();
     QTRY_VERIFY(tiles.box()->isOnScreen());

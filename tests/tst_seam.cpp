@@ -13,6 +13,8 @@
 #include "preview/CurrentImage.h"
 #include "preview/ImageFacts.h"
 #include "preview/SeamScore.h"
+#include "preview/TilePainter.h"
+#include "tile/Repeat.h"
 
 namespace {
 
@@ -90,6 +92,20 @@ QImage rampAcross(QSize s, QImage::Format format = QImage::Format_RGB32)
     return image.convertToFormat(format);
 }
 
+// Waves running down and to the left: column c + 1 continues column c half a tile lower, so
+// the tile repeats seamlessly as a half drop and not edge to edge.
+QImage halfDropTile(QSize s)
+{
+    QImage image(s, QImage::Format_RGB32);
+    for (int y = 0; y < s.height(); ++y)
+        for (int x = 0; x < s.width(); ++x) {
+            const double phase = double(y) / s.height() - double(x) / (2 * s.width());
+            const int v = int(128 + 100 * std::sin(Tau * phase));
+            image.setPixel(x, y, qRgb(v, 255 - v, 90));
+        }
+    return image;
+}
+
 QImage turned(const QImage& image)
 {
     return image.transformed(QTransform().rotate(90));
@@ -114,6 +130,8 @@ private Q_SLOTS:
     void scoreFallsAsTheSeamGrows();
     void degeneratePictures();
     void layoutsAndLargePicturesAgree();
+    void repeatsScoreTheirOwnSeams();
+    void seamMapTintsOnlyBadSeams();
     void currentImageKeepsOneScorePerPicture();
     void statusBarShowsTheScore();
 };
@@ -214,6 +232,69 @@ void TestSeam::layoutsAndLargePicturesAgree()
             QCOMPARE(SeamScore::of(rampAcross(size, format)), 0);
         }
         QCOMPARE(SeamScore::of(turned(rampAcross({1000, 3000}, format))), 0);
+    }
+}
+
+void TestSeam::repeatsScoreTheirOwnSeams()
+{
+    const QImage drop = halfDropTile({64, 48});
+    const Repeat halfDrop(Repeat::Kind::Drop, 2), halfBrick(Repeat::Kind::Brick, 2);
+    QVERIFY2(SeamScore::of(drop, halfDrop) >= 90,
+             qPrintable(QString::number(SeamScore::of(drop, halfDrop))));
+    QVERIFY(SeamScore::of(drop, Repeat()) <= 20);
+    QCOMPARE(SeamScore::of(drop, Repeat()), SeamScore::of(drop));
+    QVERIFY(SeamScore::of(drop, Repeat(Repeat::Kind::Drop, 4)) <= 30);
+    // Turned a quarter, the same waves make a half brick instead.
+    const QImage brick = drop.transformed(QTransform().rotate(90));
+    QVERIFY(SeamScore::of(brick, halfBrick) >= 90);
+    QVERIFY(SeamScore::of(brick, halfDrop) <= 20);
+    // Mirrored both ways, any picture meets itself at every edge.
+    const Repeat both(Repeat::Kind::MirrorBoth);
+    QCOMPARE(SeamScore::of(photoLike({97, 61}), both), 100);
+    QVERIFY(SeamScore::of(rampAcross({64, 16}), Repeat(Repeat::Kind::MirrorAcross)) == 100);
+    QCOMPARE(SeamScore::of(rampAcross({64, 16}), Repeat(Repeat::Kind::MirrorDown)), 0);
+    // Slivers, a height three does not divide, palette and 16-bit pictures: a sound score.
+    for (const Repeat& r : Repeat::all()) {
+        for (const QSize& size : {QSize(1, 1), QSize(1, 400), QSize(400, 1), QSize(31, 17)}) {
+            const int score = SeamScore::of(texture(size), r);
+            QVERIFY(score >= 0 && score <= 100);
+        }
+        const QImage wide = halfDropTile({40, 30});
+        for (const auto format : {QImage::Format_Indexed8, QImage::Format_RGBA64})
+            QCOMPARE(SeamScore::of(wide.convertToFormat(format), r), SeamScore::of(wide, r));
+    }
+}
+
+void TestSeam::seamMapTintsOnlyBadSeams()
+{
+    const QImage drop = halfDropTile({16, 12});
+    auto shot = [&drop](const Repeat& repeat, bool map, int zoom) {
+        TileMode mode;
+        mode.repeat = repeat;
+        mode.seamMap = map;
+        mode.zoom = zoom;
+        QImage out(QSize(200, 100), QImage::Format_RGB32);
+        QPainter p(&out);
+        TilePainter().paint(p, out.rect(), out.size(), drop, mode, Qt::white);
+        return out;
+    };
+    for (const int zoom : {1, 3}) {
+        // Edge to edge, the tint lies on the pixels that meet at the tiles' sides, and only there.
+        const QImage plain = shot(Repeat(), false, zoom), mapped = shot(Repeat(), true, zoom);
+        int tinted = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x) {
+                if (plain.pixel(x, y) == mapped.pixel(x, y))
+                    continue;
+                ++tinted;
+                const int across = (x / zoom) % 16;
+                QVERIFY2(across == 0 || across == 15,
+                         qPrintable(QStringLiteral("%1 %2").arg(x).arg(y)));
+            }
+        QVERIFY(tinted > 100);
+        // As a half drop its seams are good: nothing drawn.
+        const Repeat halfDrop(Repeat::Kind::Drop, 2);
+        QCOMPARE(shot(halfDrop, true, zoom), shot(halfDrop, false, zoom));
     }
 }
 

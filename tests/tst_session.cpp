@@ -107,7 +107,9 @@ void TestSession::savesTheWholeSessionInOneWrite()
     state.toolbox.reset(); // a toolbox never opened leaves its stored place alone
     session.save(state);
     QCOMPARE(store.saves, 1);
-    QCOMPARE(store.values.size(), 16); // four of geometry, folder, style, four panes, six twips
+    // Four of geometry, folder, style, four panes, six twips, the repeat.
+    QCOMPARE(store.values.size(), 17);
+    QCOMPARE(store.values.value(QStringLiteral("Repeat/Kind")), QStringLiteral("straight"));
     QVERIFY(!store.values.contains(QStringLiteral("Settings/TlsLeft")));
     QCOMPARE(store.values.value(QStringLiteral("Settings/Folder")), QStringLiteral("/pictures"));
     QCOMPARE(store.values.value(QStringLiteral("Settings/Tbaron")), QStringLiteral("True"));
@@ -180,7 +182,7 @@ void TestSession::minimisedWindowKeepsItsStoredRectangle()
     QCOMPARE(store.saves, 1);
     QCOMPARE(store.values.value(QStringLiteral("Settings/MainLeft")), QStringLiteral("77"));
     QVERIFY(!store.values.contains(QStringLiteral("Settings/MainWidth")));
-    QCOMPARE(store.values.size(), 15); // the 14 other keys and the one that was there
+    QCOMPARE(store.values.size(), 16); // the 15 other keys and the one that was there
 }
 
 void TestSession::closingTheProgramSavesOnce()

@@ -54,6 +54,8 @@ const QList<KeyInfo>& allKeys()
         {"Type", "Jpg", [](S s) { return QVariant(s.types().piece(Type::Jpeg)); }, "*.jpeg;*.jpg;"},
         {"Type", "Gif", [](S s) { return QVariant(s.types().piece(Type::Gif)); }, "*.gif;"},
         {"Type", "Ico", [](S s) { return QVariant(s.types().piece(Type::Icon)); }, "&;"},
+        {"Repeat", "Kind", [](S s) { return QVariant(s.repeat().token()); },
+         QStringLiteral("straight")},
     };
     return keys;
 }
@@ -107,6 +109,10 @@ QVariantList writeEverything(Settings& s)
         piece(Type::Jpeg, "*.jpg;"),
         piece(Type::Gif, ""),
         piece(Type::Icon, "*.ico;"),
+        [&s] {
+            s.setRepeat(Repeat(Repeat::Kind::MirrorDown));
+            return QVariant(QStringLiteral("mirror-down"));
+        }(),
     };
     s.setTypes(types);
     return expected;
@@ -279,6 +285,9 @@ void TestSettings::storedText_data()
 
     row("Ico", "", QString());
     row("Gif", " *.gif; ", QStringLiteral("*.gif;"));
+    row("Kind", "drop3", QStringLiteral("drop3"));
+    row("Kind", " Brick4 ", QStringLiteral("brick4"));
+    row("Kind", "drop9", QStringLiteral("straight"));
 }
 
 // Every key read from a hand-written file: absent, unconvertible, and the conversion rules.

@@ -1,7 +1,9 @@
 #include <QtTest>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -17,6 +19,7 @@
 #include "preview/TilePainter.h"
 #include "preview/TiledView.h"
 #include "tile/Contrast.h"
+#include "tile/Repeat.h"
 #include "tile/SampleSettings.h"
 #include "tile/TileSettings.h"
 #include "toolbox/Toolbox.h"
@@ -45,34 +48,71 @@ QImage painted(TilePainter& painter, const QSize& window, const QImage& picture,
     return out;
 }
 
-// The window as the geometry says it should be: the picture's pixel, the page, or a grid line
-// on a tile's first column or row.
-QRgb expected(const QImage& picture, const TileMode& mode, const QSize& window, const QPoint& at)
+// The window built another way: every tile of the lattice drawn whole where hand-worked rules
+// put it. Column c of a drop moves down by (c mod n) / n of the tile, row r of a brick across by
+// (r mod n) / n, odd columns (rows) of a mirror flip. `origin` is where tile (0, 0) starts on
+// screen and `band` the part of the window that shows tiles, both worked out by hand.
+QImage reference(const QImage& picture, const TileMode& mode, const QSize& window,
+                 const QPoint& origin, const QRect& band)
 {
-    const TileGeometry geometry(picture.size(), mode);
-    const auto source = geometry.pictureAt(at, window);
-    if (!source)
-        return Page.rgb();
-    const QRgb pixel = picture.pixel(*source) | 0xff000000;
-    const QPoint corner = geometry.tileCornerAt(at);
-    if (mode.grid && (at.x() == corner.x() || at.y() == corner.y()))
-        return TilePainter::gridPixel(pixel);
-    return pixel;
+    const int w = picture.width(), h = picture.height(), z = mode.zoom;
+    const int n = mode.repeat.fraction;
+    const Repeat::Kind kind = mode.repeat.kind;
+    QImage out(window, QImage::Format_ARGB32_Premultiplied);
+    out.fill(Page);
+    QPainter p(&out);
+    p.setClipRect(band);
+    QVector<QRect> drawn;
+    const int reach = 2 * n + 2;
+    for (int r = -reach - window.height() / (h * z); r <= window.height() / (h * z) + reach; ++r) {
+        for (int c = -reach - window.width() / (w * z); c <= window.width() / (w * z) + reach;
+             ++c) {
+            const int cm = ((c % n) + n) % n, rm = ((r % n) + n) % n;
+            int x = c * w, y = r * h;
+            if (kind == Repeat::Kind::Drop)
+                y += cm * h / n;
+            if (kind == Repeat::Kind::Brick)
+                x += rm * w / n;
+            const bool flipX =
+                (kind == Repeat::Kind::MirrorAcross || kind == Repeat::Kind::MirrorBoth) &&
+                (c % 2 != 0);
+            const bool flipY =
+                (kind == Repeat::Kind::MirrorDown || kind == Repeat::Kind::MirrorBoth) &&
+                (r % 2 != 0);
+            const QRect target(origin + QPoint(x, y) * z, picture.size() * z);
+            if (!target.intersects(band))
+                continue;
+            p.drawImage(target, picture.mirrored(flipX, flipY));
+            drawn << target;
+        }
+    }
+    p.end();
+    if (mode.grid) {
+        for (const QRect& t : drawn) {
+            for (int k = 0; k < t.height(); ++k)
+                if (band.contains(t.left(), t.top() + k))
+                    out.setPixel(t.left(), t.top() + k,
+                                 TilePainter::gridPixel(out.pixel(t.left(), t.top() + k)));
+            for (int k = 1; k < t.width(); ++k)
+                if (band.contains(t.left() + k, t.top()))
+                    out.setPixel(t.left() + k, t.top(),
+                                 TilePainter::gridPixel(out.pixel(t.left() + k, t.top())));
+        }
+    }
+    return out;
 }
 
 // Compares every pixel; reports the first difference.
-bool matchesGeometry(const QImage& shot, const QImage& picture, const TileMode& mode,
-                     QString* where)
+bool sameImage(const QImage& shot, const QImage& want, QString* where)
 {
     for (int y = 0; y < shot.height(); ++y) {
         for (int x = 0; x < shot.width(); ++x) {
-            const QRgb want = expected(picture, mode, shot.size(), {x, y});
-            if (shot.pixel(x, y) != want) {
+            if (shot.pixel(x, y) != want.pixel(x, y)) {
                 *where = QStringLiteral("(%1, %2): %3, wanted %4")
                              .arg(x)
                              .arg(y)
                              .arg(shot.pixel(x, y), 8, 16)
-                             .arg(want, 8, 16);
+                             .arg(want.pixel(x, y), 8, 16);
                 return false;
             }
         }
@@ -127,8 +167,6 @@ void TestTiling::modeKeysAndGeometry()
     QCOMPARE(*both.pictureAt({0, 0}, window), QPoint(16, 8));
     QCOMPARE(*both.pictureAt({31, 15}, window), QPoint(31, 15));
     QCOMPARE(*both.pictureAt({32, 16}, window), QPoint(0, 0));
-    QCOMPARE(both.tileCornerAt({33, 17}), QPoint(32, 16));
-    QCOMPARE(both.tileCornerAt({5, 5}), QPoint(-32, -16));
 
     // One axis: a single band at the edge, offset only along the axis that repeats.
     offset.axis = Axis::Across;
@@ -147,42 +185,125 @@ void TestTiling::modeKeysAndGeometry()
     TileMode odd;
     odd.offset = true;
     QCOMPARE(TileGeometry(QSize(5, 5), odd).origin(), QPoint(-2, -2));
+
+    // D, B and M step through their repeats; one repeat at a time.
+    Repeat r;
+    QStringList names;
+    for (int k = 0; k < 4; ++k) {
+        r = r.nextDrop();
+        names << r.name();
+    }
+    QCOMPARE(names, QStringList({"half drop", "third drop", "quarter drop", "straight"}));
+    QCOMPARE(r.nextDrop().nextBrick(), Repeat(Repeat::Kind::Brick, 2));
+    QCOMPARE(Repeat(Repeat::Kind::Brick, 4).nextBrick(), Repeat());
+    QCOMPARE(Repeat(Repeat::Kind::Drop, 3).nextMirror().name(), QStringLiteral("mirror across"));
+    QCOMPARE(Repeat(Repeat::Kind::MirrorBoth).nextMirror(), Repeat());
+    for (const Repeat& each : Repeat::all())
+        QCOMPARE(*Repeat::fromToken(each.token()), each);
+    QVERIFY(!Repeat::fromToken(QStringLiteral("drop5")));
+    // A fraction out of range, as a stray value may hold, reads as the nearest one.
+    Repeat stray;
+    stray.kind = Repeat::Kind::Drop;
+    stray.fraction = 0;
+    QCOMPARE(stray.name(), QStringLiteral("half drop"));
+    QCOMPARE(stray.unitSize({5, 5}), QSize(10, 5));
+    QCOMPARE(Repeat(Repeat::Kind::Drop, 2).fileSuffix(), QStringLiteral("half-drop"));
+    TileMode drop;
+    drop.repeat = Repeat(Repeat::Kind::Drop, 2);
+    drop.grid = true;
+    QCOMPARE(drop.captionSuffix(), QStringLiteral("half drop, grid"));
+    // The smallest pictures that repeat edge to edge: a 10 x 7 tile.
+    const QSize t(10, 7);
+    QCOMPARE(Repeat(Repeat::Kind::Drop, 3).unitSize(t), QSize(30, 7));
+    QCOMPARE(Repeat(Repeat::Kind::Brick, 4).unitSize(t), QSize(10, 28));
+    QCOMPARE(Repeat(Repeat::Kind::MirrorBoth).unitSize(t), QSize(20, 14));
 }
 
 void TestTiling::paintedPixelsFollowTheGeometry_data()
 {
     QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QString>("repeat");
     QTest::addColumn<bool>("offset");
     QTest::addColumn<bool>("grid");
     QTest::addColumn<int>("axis");
     QTest::addColumn<int>("zoom");
     QTest::addColumn<QSize>("window");
-    using Axis = TileMode::Axis;
-    // Small tiles go through the pattern, large zoomed ones tile by tile: both must agree.
-    QTest::newRow("1x1") << QSize(1, 1) << false << false << int(Axis::Both) << 1 << QSize(300, 40);
-    QTest::newRow("3x2 zoom 3 offset")
-        << QSize(3, 2) << true << false << int(Axis::Both) << 3 << QSize(97, 61);
+    QTest::addColumn<QPoint>("origin");
+    QTest::addColumn<QRect>("band");
+    const int both = int(TileMode::Axis::Both), across = int(TileMode::Axis::Across),
+              down = int(TileMode::Axis::Down);
+    // Small units go through the pattern, large zoomed ones tile by tile: both must agree.
+    // The offset moves the tiles back by half the repeat's unit: a half drop of 4 x 6 tiles
+    // repeats every 8 x 6, so -4, -3.
+    QTest::newRow("1x1") << QSize(1, 1) << "straight" << false << false << both << 1
+                         << QSize(300, 40) << QPoint(0, 0) << QRect(0, 0, 300, 40);
+    QTest::newRow("3x2 zoom 3 offset") << QSize(3, 2) << "straight" << true << false << both << 3
+                                       << QSize(97, 61) << QPoint(-4, -3) << QRect(0, 0, 97, 61);
     QTest::newRow("7x5 offset grid across")
-        << QSize(7, 5) << true << true << int(Axis::Across) << 4 << QSize(120, 80);
-    QTest::newRow("7x5 grid down")
-        << QSize(7, 5) << false << true << int(Axis::Down) << 2 << QSize(120, 80);
-    QTest::newRow("tile by tile") << QSize(300, 9) << true << true << int(Axis::Both) << 8
-                                  << QSize(500, 300);
-    QTest::newRow("tile by tile, down")
-        << QSize(300, 9) << false << true << int(Axis::Down) << 8 << QSize(500, 300);
+        << QSize(7, 5) << "straight" << true << true << across << 4 << QSize(120, 80)
+        << QPoint(-14, 0) << QRect(0, 0, 120, 20);
+    QTest::newRow("7x5 grid down") << QSize(7, 5) << "straight" << false << true << down << 2
+                                   << QSize(120, 80) << QPoint(0, 0) << QRect(0, 0, 14, 80);
+    QTest::newRow("tile by tile") << QSize(300, 9) << "straight" << true << true << both << 8
+                                  << QSize(500, 300) << QPoint(-1200, -36) << QRect(0, 0, 500, 300);
+    QTest::newRow("tile by tile, down") << QSize(300, 9) << "straight" << false << true << down << 8
+                                        << QSize(500, 300) << QPoint(0, 0) << QRect(0, 0, 500, 300);
     QTest::newRow("big at 1x with grid")
-        << QSize(2100, 3) << true << true << int(Axis::Both) << 1 << QSize(300, 20);
+        << QSize(2100, 3) << "straight" << true << true << both << 1 << QSize(300, 20)
+        << QPoint(-1050, -1) << QRect(0, 0, 300, 20);
+    QTest::newRow("half drop") << QSize(4, 6) << "drop2" << false << false << both << 1
+                               << QSize(50, 40) << QPoint(0, 0) << QRect(0, 0, 50, 40);
+    QTest::newRow("half drop offset grid")
+        << QSize(4, 6) << "drop2" << true << true << both << 1 << QSize(50, 40) << QPoint(-4, -3)
+        << QRect(0, 0, 50, 40);
+    // 7 rows do not divide by 3: the columns move down 0, 2 and 4 rows.
+    QTest::newRow("third drop, odd, zoom 2")
+        << QSize(5, 7) << "drop3" << true << false << both << 2 << QSize(90, 70) << QPoint(-15, -7)
+        << QRect(0, 0, 90, 70);
+    QTest::newRow("quarter drop grid across")
+        << QSize(3, 8) << "drop4" << false << true << across << 1 << QSize(60, 40) << QPoint(0, 0)
+        << QRect(0, 0, 60, 8);
+    QTest::newRow("half brick offset grid")
+        << QSize(6, 4) << "brick2" << true << true << both << 1 << QSize(50, 40) << QPoint(-3, -4)
+        << QRect(0, 0, 50, 40);
+    QTest::newRow("third brick zoom 3 down")
+        << QSize(7, 5) << "brick3" << false << false << down << 3 << QSize(90, 100) << QPoint(0, 0)
+        << QRect(0, 0, 21, 100);
+    QTest::newRow("quarter brick") << QSize(8, 3) << "brick4" << false << true << both << 1
+                                   << QSize(40, 30) << QPoint(0, 0) << QRect(0, 0, 40, 30);
+    QTest::newRow("mirror across grid")
+        << QSize(4, 3) << "mirror-across" << false << true << both << 1 << QSize(40, 20)
+        << QPoint(0, 0) << QRect(0, 0, 40, 20);
+    QTest::newRow("mirror down offset zoom 2")
+        << QSize(3, 4) << "mirror-down" << true << false << both << 2 << QSize(40, 40)
+        << QPoint(-3, -8) << QRect(0, 0, 40, 40);
+    QTest::newRow("mirror both offset grid")
+        << QSize(5, 3) << "mirror-both" << true << true << both << 1 << QSize(40, 30)
+        << QPoint(-5, -3) << QRect(0, 0, 40, 30);
+    QTest::newRow("mirror both tile by tile")
+        << QSize(300, 9) << "mirror-both" << true << true << both << 8 << QSize(500, 300)
+        << QPoint(-2400, -72) << QRect(0, 0, 500, 300);
+    QTest::newRow("half drop tile by tile")
+        << QSize(1100, 5) << "drop2" << true << true << both << 1 << QSize(300, 40)
+        << QPoint(-1100, -2) << QRect(0, 0, 300, 40);
+    QTest::newRow("third brick tile by tile")
+        << QSize(700, 3) << "brick3" << false << true << across << 4 << QSize(400, 60)
+        << QPoint(0, 0) << QRect(0, 0, 400, 36);
 }
 
 void TestTiling::paintedPixelsFollowTheGeometry()
 {
     QFETCH(QSize, picture);
+    QFETCH(QString, repeat);
     QFETCH(bool, offset);
     QFETCH(bool, grid);
     QFETCH(int, axis);
     QFETCH(int, zoom);
     QFETCH(QSize, window);
+    QFETCH(QPoint, origin);
+    QFETCH(QRect, band);
     TileMode mode;
+    mode.repeat = *Repeat::fromToken(repeat);
     mode.offset = offset;
     mode.grid = grid;
     mode.axis = TileMode::Axis(axis);
@@ -191,7 +312,15 @@ void TestTiling::paintedPixelsFollowTheGeometry()
     TilePainter painter;
     QString where;
     const QImage whole = painted(painter, window, tile, mode);
-    QVERIFY2(matchesGeometry(whole, tile, mode, &where), qPrintable(where));
+    const QImage want = reference(tile, mode, window, origin, band);
+    QVERIFY2(sameImage(whole, want, &where), qPrintable(where));
+    // The geometry's own map (the contrast and the seams read through it) agrees.
+    const TileGeometry geometry(picture, mode);
+    for (int y = 0; y < window.height() && !grid; ++y)
+        for (int x = 0; x < window.width(); ++x) {
+            const auto source = geometry.pictureAt({x, y}, window);
+            QCOMPARE(source ? tile.pixel(*source) : Page.rgb(), want.pixel(x, y));
+        }
     // A repaint of part of the window, as an exposed strip asks, paints that part the same.
     const QRect strip(window.width() / 3, 1, window.width() / 3, window.height() - 2);
     const QImage part = painted(painter, window, tile, mode, strip);
@@ -342,7 +471,8 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
     FakePrintService printer;
     FakeMessageBoxes messages;
     TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
-    Toolbox toolbox(sample, tiles, fonts, printer, messages, nullptr);
+    Toolbox toolbox(sample, tiles, fonts, printer, messages);
+    toolbox.setTiledView(&tiled);
     QObject::connect(&tiled.contrast(), &ContrastMeter::measured, &toolbox, &Toolbox::showContrast);
     image.load(dir.path(), QStringLiteral("half.bmp"));
     tiled.open();
@@ -422,11 +552,68 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
     QTRY_COMPARE(label("lblContrast"), QStringLiteral("Contrast 1.00:1"));
     QCOMPARE(label("lblVerdict"), QStringLiteral("fails"));
 
-    // Closing returns to the plain view; the page colour stays.
+    // The view's keys act while the toolbox has the keyboard, but not in the sample text.
+    QVERIFY(QTest::qWaitForWindowActive(&toolbox));
+    for (const char* name : {"chkGrid", "List1", "HScroll1"}) {
+        auto* control = toolbox.findChild<QWidget*>(QString::fromLatin1(name));
+        control->setFocus();
+        const bool grid = tiles.mode().grid;
+        QTest::keyClick(control, Qt::Key_G);
+        QCOMPARE(tiles.mode().grid, !grid);
+        QTest::keyClick(control, Qt::Key_Plus);
+        QCOMPARE(tiles.mode().zoom, 2);
+        QTest::keyClick(control, Qt::Key_0);
+        QCOMPARE(tiles.mode().zoom, 1);
+    }
+    QCOMPARE(toolbox.findChild<QComboBox*>(QStringLiteral("List1"))->currentIndex(), 0);
+    QTest::keyClick(box("chkGrid"), Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard.texts.size(), 2);
+    auto* text = toolbox.findChild<QLineEdit*>(QStringLiteral("txtSample"));
+    text->setFocus();
+    QTest::keyClicks(text, QStringLiteral("og"));
+    QVERIFY(text->text().endsWith(QStringLiteral("og")));
+    QCOMPARE(tiles.mode().grid, true);
+
+    // D and B step through drops and bricks, each ending the other; H maps the seams.
+    QTest::keyClick(&tiled, Qt::Key_D);
+    QTest::keyClick(&tiled, Qt::Key_H);
+    QCOMPARE(tiled.windowTitle(),
+             QStringLiteral("Preview \u2014 half drop, offset, grid, seam map"));
+    QTest::keyClick(&tiled, Qt::Key_B);
+    QTest::keyClick(&tiled, Qt::Key_B);
+    QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::Brick, 3));
+    auto* repeat = toolbox.findChild<QComboBox*>(QStringLiteral("cmbRepeat"));
+    auto* fraction = toolbox.findChild<QComboBox*>(QStringLiteral("cmbFraction"));
+    QCOMPARE(repeat->currentText(), QStringLiteral("Brick"));
+    QCOMPARE(fraction->currentText(), QStringLiteral("1/3"));
+    QVERIFY(box("chkSeamMap")->isChecked());
+    // The lists set the repeat as the keys do; a mirror has no fraction.
+    auto choose = [](QComboBox* list, int index) {
+        list->setCurrentIndex(index);
+        Q_EMIT list->activated(index);
+    };
+    choose(fraction, 2);
+    QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::Brick, 4));
+    choose(repeat, 5);
+    QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::MirrorBoth));
+    QVERIFY(!fraction->isEnabled());
+    QTest::keyClick(&tiled, Qt::Key_M);
+    QCOMPARE(repeat->currentText(), QStringLiteral("Straight"));
+    choose(repeat, 1);
+    QCOMPARE(tiles.mode().repeat, Repeat(Repeat::Kind::Drop, 4));
+    QTest::keyClick(&tiled, Qt::Key_D);
+    QTest::keyClick(&tiled, Qt::Key_B);
+    QTest::keyClick(&tiled, Qt::Key_B);
+    box("chkSeamMap")->click();
+    QVERIFY(!tiles.mode().seamMap);
+
+    // Closing returns to the plain view in the same repeat; the page colour stays.
     tiled.close();
-    QCOMPARE(tiles.mode(), TileMode());
+    TileMode plain;
+    plain.repeat = Repeat(Repeat::Kind::Brick, 3);
+    QCOMPARE(tiles.mode(), plain);
     QVERIFY(!box("chkOffset")->isChecked());
-    QCOMPARE(tiled.windowTitle(), QStringLiteral("Preview"));
+    QCOMPARE(tiled.windowTitle(), QStringLiteral("Preview \u2014 third brick"));
     QCOMPARE(tiles.background(), QColor(0, 255, 255));
 }
 

@@ -6,11 +6,11 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
 #include "TestPlatform.h"
-#include "layout/Twips.h"
 #include "platform/FontconfigCatalog.h"
 #include "preview/SampleTextBox.h"
 #include "tile/SampleSettings.h"
@@ -53,7 +53,7 @@ struct Bench
 
     void make()
     {
-        toolbox = std::make_unique<Toolbox>(sample, tiles, fonts, printer, messages, nullptr);
+        toolbox = std::make_unique<Toolbox>(sample, tiles, fonts, printer, messages);
         toolbox->setPositionTwips(startTwips);
         toolbox->setTiledView(view.get());
     }
@@ -70,7 +70,10 @@ class TestToolbox : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void layoutAndStart_data();
     void layoutAndStart();
+    void escapeAndPlaceBesideTheView_data();
+    void escapeAndPlaceBesideTheView();
     void controlsDriveTheSample();
     void sampleWhileTheViewIsClosed();
     void onTop();
@@ -80,24 +83,31 @@ private Q_SLOTS:
     void fontconfigListsTrueTypeOnly();
 };
 
+void TestToolbox::layoutAndStart_data()
+{
+    QTest::addColumn<double>("points");
+    QTest::newRow("desktop font") << QFont().pointSizeF();
+    QTest::newRow("large font") << 2.5 * QFont().pointSizeF();
+}
+
 void TestToolbox::layoutAndStart()
 {
+    QFETCH(double, points);
+    const QFont before = QApplication::font();
+    const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+    QFont font = before;
+    font.setPointSizeF(points);
+    QApplication::setFont(font);
+
     Bench b;
     b.make();
     b.toolbox->open();
-    QVERIFY(QTest::qWaitForWindowExposed(b.toolbox.get()));
+    QVERIFY(QTest::qWaitForWindowActive(b.toolbox.get()));
     QCOMPARE(b.toolbox->windowTitle(), QStringLiteral("Toolbox"));
-    QCOMPARE(b.toolbox->size(),
-             QSize(96, 640)); // grown below the sample's controls for the tiling ones
     QVERIFY(b.toolbox->windowFlags() & Qt::Tool);
-    QCOMPARE(b.find<QPushButton>("Butprint")->geometry(), QRect(24, 362, 49, 25));
-    QCOMPARE(b.find<QComboBox>("List1")->geometry(), Twips::toPixels(30, 4920, 1365, 315));
-    // The colour controls lie inside the frame, placed relative to it.
-    QCOMPARE(b.find<QScrollBar>("vColor2")->geometry(), Twips::toPixels(990, 960, 195, 1785));
-
     QCOMPARE(b.find<QLineEdit>("txtSample")->text(), QStringLiteral("Sample Text"));
     QCOMPARE(b.label("Label4"), QStringLiteral("36 point"));
-    QCOMPARE(b.label("Label2"), QStringLiteral("2 fonts"));
+    QCOMPARE(b.label("Label2"), QStringLiteral("2 &fonts"));
     QCOMPARE(b.find<QComboBox>("List1")->currentText(), QStringLiteral("DejaVu Sans"));
     QVERIFY(!b.find<QComboBox>("List1")->isEditable());
     QVERIFY(b.find<QCheckBox>("Check1")->isChecked());
@@ -106,6 +116,104 @@ void TestToolbox::layoutAndStart()
     QCOMPARE(b.sample.colour(), QColor(Qt::black));
     QCOMPARE(b.sample.size(), 36);
     QCOMPARE(b.sample.fontFamily(), QStringLiteral("DejaVu Sans"));
+
+    // Every control whole, inside its parent, none over another, at whatever font.
+    const QRect window = b.toolbox->rect();
+    const QList<QWidget*> all = b.toolbox->findChildren<QWidget*>();
+    for (QWidget* w : all) {
+        if (!w->isVisible() || (w->parentWidget() != b.toolbox.get() &&
+                                w->parentWidget()->objectName() != QLatin1String("Frame1")))
+            continue;
+        QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(w->objectName()));
+        QVERIFY2(w->width() >= w->minimumSizeHint().width() &&
+                     w->height() >= w->minimumSizeHint().height(),
+                 qPrintable(w->objectName()));
+        if (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w))
+            QVERIFY2(w->width() >= w->sizeHint().width(), qPrintable(w->objectName()));
+        for (QWidget* other : all) {
+            if (other != w && other->isVisible() && other->parentWidget() == w->parentWidget())
+                QVERIFY2(!w->geometry().intersects(other->geometry()),
+                         qPrintable(w->objectName() + QLatin1Char('/') + other->objectName()));
+        }
+    }
+    QVERIFY(window.height() > 16 * QFontMetrics(font).height());
+
+    // Tab goes through every control, top to bottom, and round again.
+    // The fraction list is off until a drop or a brick is chosen.
+    const QStringList order{"txtSample",     "vColor0",     "vColor1",       "vColor2",
+                            "HScroll1",      "List1",       "Butprint",      "Check1",
+                            "Command1",      "cmbRepeat",   "butSaveRepeat", "chkOffset",
+                            "chkGrid",       "chkSeamMap",  "chkAcross",     "chkDown",
+                            "chkBackground", "HScrollZoom", "butCopyCss"};
+    b.find<QLineEdit>("txtSample")->setFocus();
+    QStringList tabbed;
+    for (int k = 0; k <= order.size(); ++k) {
+        tabbed << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(tabbed, order + QStringList{order.first()});
+
+    // Each control answers its access key; Close closes and On Top, last, turns it off.
+    const QList<QPair<char, QString>> keys{
+        {'X', "txtSample"},   {'R', "vColor0"},    {'G', "vColor1"},   {'B', "vColor2"},
+        {'S', "HScroll1"},    {'F', "List1"},      {'P', "Butprint"},  {'O', "chkOffset"},
+        {'I', "chkGrid"},     {'A', "chkAcross"},  {'D', "chkDown"},   {'K', "chkBackground"},
+        {'Z', "HScrollZoom"}, {'Y', "butCopyCss"}, {'E', "cmbRepeat"}, {'M', "chkSeamMap"},
+        {'C', "Command1"},    {'T', "Check1"}};
+    const auto focused = [] {
+        return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+    };
+    QSignalSpy copied(b.toolbox.get(), &Toolbox::copyCssRequested);
+    for (const auto& [letter, name] : keys) {
+        if (name == QLatin1String("Check1")) {
+            b.toolbox->open();
+            QVERIFY(QTest::qWaitForWindowActive(b.toolbox.get()));
+        }
+        QTest::keyClick(b.toolbox.get(), Qt::Key(letter), Qt::AltModifier);
+        // A push button is pressed, not focused: what it does shows below; so does On Top,
+        // whose window comes back anew.
+        if (!b.find<QPushButton>(qPrintable(name)) && name != QLatin1String("Check1"))
+            QTRY_COMPARE(focused(), name);
+        if (name == QLatin1String("Command1"))
+            QTRY_VERIFY(!b.toolbox->isVisible());
+    }
+    QCOMPARE(copied.count(), 1);
+    QCOMPARE(b.messages.shown.size(), 1); // Print, with no tiled view
+    QVERIFY(b.tiles.mode().offset);
+    // A new kind of window; the keyboard stays on the box.
+    QTRY_VERIFY(!(b.toolbox->windowFlags() & Qt::WindowStaysOnTopHint));
+    QCOMPARE(b.toolbox->focusWidget(), b.find<QWidget>("Check1"));
+}
+
+void TestToolbox::escapeAndPlaceBesideTheView_data()
+{
+    QTest::addColumn<QRect>("view");
+    QTest::addColumn<QPoint>("expected");
+    // A toolbox of 120 x 400 on a screen of 1600 x 1000, 8 pixels from the view.
+    QTest::newRow("right of the view") << QRect(100, 100, 800, 600) << QPoint(908, 100);
+    QTest::newRow("left when the right is full") << QRect(700, 50, 900, 600) << QPoint(572, 50);
+    QTest::newRow("view fills the screen") << QRect(0, 0, 1600, 1000) << QPoint(1480, 0);
+    QTest::newRow("kept on the screen") << QRect(100, 900, 300, 300) << QPoint(408, 600);
+}
+
+void TestToolbox::escapeAndPlaceBesideTheView()
+{
+    QFETCH(QRect, view);
+    QFETCH(QPoint, expected);
+    QCOMPARE(Toolbox::besideView(view, QSize(120, 400), QRect(0, 0, 1600, 1000)), expected);
+
+    Bench b;
+    b.view->setGeometry(10, 10, 400, 300);
+    b.view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(b.view.get()));
+    b.startTwips = QPoint(300, 300); // over the view, where the sample lies
+    b.make();
+    b.toolbox->open();
+    QVERIFY(QTest::qWaitForWindowActive(b.toolbox.get()));
+    QVERIFY(!b.toolbox->frameGeometry().intersects(b.view->frameGeometry()));
+    QTest::keyClick(b.find<QComboBox>("List1"), Qt::Key_Escape);
+    QVERIFY(!b.toolbox->isVisible());
+    QVERIFY(b.view->isVisible());
 }
 
 void TestToolbox::controlsDriveTheSample()
@@ -172,7 +280,7 @@ void TestToolbox::controlsDriveTheSample()
     // The sample is drawn over the tiles in its colour.
     const QImage shot = b.view->grab().toImage();
     bool sawText = false;
-    const QRect area = b.box->geometry();
+    const QRect area = b.box->geometry() & b.view->rect();
     for (int y = area.top(); y <= area.bottom() && !sawText; ++y)
         for (int x = area.left(); x <= area.right() && !sawText; ++x)
             sawText = shot.pixelColor(x, y) == QColor(255, 128, 255); // inside a stroke
@@ -223,15 +331,19 @@ void TestToolbox::onTop()
     b.toolbox->open();
     QVERIFY(QTest::qWaitForWindowExposed(b.toolbox.get()));
     QVERIFY(b.toolbox->windowFlags() & Qt::WindowStaysOnTopHint);
-    b.toolbox->move(120, 140);
+    b.toolbox->move(20, 30);
     const QPoint at = b.toolbox->pos();
     auto* check = b.find<QCheckBox>("Check1");
-    QTest::mouseClick(check, Qt::LeftButton);
+    const QPoint onBox(check->height() / 2, check->height() / 2);
+    QTest::mouseClick(check, Qt::LeftButton, {}, onBox);
+    // An ordinary window, owned by no other: the main window may cover it.
+    QCOMPARE(b.toolbox->windowType(), Qt::Window);
+    QVERIFY(!b.toolbox->parentWidget());
     QVERIFY(!(b.toolbox->windowFlags() & Qt::WindowStaysOnTopHint));
     QVERIFY(b.toolbox->isVisible());
     QCOMPARE(b.toolbox->pos(), at);
     QVERIFY(b.sample.toolboxShowing()); // a flag change is not the user closing it
-    QTest::mouseClick(check, Qt::LeftButton);
+    QTest::mouseClick(check, Qt::LeftButton, {}, onBox);
     QVERIFY(b.toolbox->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(b.toolbox->isVisible());
     QCOMPARE(b.toolbox->pos(), at);
@@ -276,7 +388,7 @@ void TestToolbox::noTrueTypeFont()
     QVERIFY(QTest::qWaitForWindowExposed(b.view.get()));
     b.make();
     b.toolbox->open();
-    QCOMPARE(b.label("Label2"), QStringLiteral("0 fonts"));
+    QCOMPARE(b.label("Label2"), QStringLiteral("0 &fonts"));
     QCOMPARE(b.find<QComboBox>("List1")->count(), 0);
     QTRY_VERIFY(b.box->isOnScreen());
     QCOMPARE(b.box->sampleFont().family(), QFont().family());

@@ -25,6 +25,7 @@
 #include "thumbs/ThumbnailBase.h"
 #include "thumbs/ThumbnailGrid.h"
 #include "thumbs/ThumbnailSurface.h"
+#include "tile/TileSettings.h"
 #include "ui/FileText.h"
 #include "ui/HoverHint.h"
 #include "ui/StatusBar.h"
@@ -58,6 +59,12 @@ Browser::Browser(const Parts& parts, Platform& platform, Settings& settings, QOb
     connect(&m_parts.preview, &PreviewPane::leftPressed, this, &Browser::openTiledView);
     connect(&m_parts.preview, &PreviewPane::rightPressed, this, [this](const QPoint& at) {
         m_parts.popups.openPopup(PopupHost::Popup::Wallpaper, at);
+    });
+    // The seam score on the status bar is the repeat's.
+    connect(&m_parts.tiled.tileSettings(), &TileSettings::modeChanged, this, [this] {
+        const Repeat repeat = m_parts.tiled.tileSettings().mode().repeat;
+        if (repeat != m_shownRepeat && m_parts.current.isSet() && m_parts.status.exists())
+            showImageInfo();
     });
     connectList();
     connectGrid();
@@ -149,11 +156,12 @@ void Browser::fitPreview()
 
 void Browser::showImageInfo()
 {
+    m_shownRepeat = m_parts.tiled.tileSettings().mode().repeat;
     const ImageFacts facts = ImageFacts::of(
         m_parts.current.file(), m_parts.current.hasPicture(), m_parts.current.picWidth(),
         m_parts.current.picHeight(),
         SafeFile::regularFileSize(FileText::join(m_files->path(), m_parts.current.file())),
-        m_parts.current.seamScore());
+        m_parts.current.seamScore(m_parts.tiled.tileSettings().mode().repeat));
     m_parts.status.showParts(facts.file, facts.dim, facts.size, facts.seam);
 }
 

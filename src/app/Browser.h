@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "layout/TwipRect.h"
+#include "tile/Repeat.h"
 
 class CurrentImage;
 class FileList;
@@ -108,4 +109,5 @@ private:
     TwipRect m_previewFrame;
     bool m_previewVisible = false;
     QString m_showWhenListed;
+    Repeat m_shownRepeat; // the repeat whose seam score the status bar shows
 };

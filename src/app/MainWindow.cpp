@@ -150,6 +150,7 @@ void MainWindow::restore(const SessionState& state, const std::function<void(int
     m_types = state.types;
     m_layout = PaneLayout::fromStored(state.isaLeft, state.isbLeft, outerWidthTwips());
     m_tiledRect = state.tiled;
+    m_tiles.setRepeat(state.repeat);
     if (state.toolbox)
         m_tools->setToolboxPosition(*state.toolbox);
     progress(2);
@@ -190,6 +191,7 @@ SessionState MainWindow::snapshot()
     state.tiled = m_tiledRect;
     state.types = m_types;
     state.toolbox = m_tools->toolboxPosition();
+    state.repeat = m_tiles.mode().repeat;
     return state;
 }
 

@@ -22,6 +22,7 @@ SessionState Session::load() const
     state.tiled = {s.prvLeft(), s.prvTop(), s.prvWidth(), s.prvHeight()};
     state.types = s.types();
     state.toolbox = QPointF(s.tlsLeft(), s.tlsTop());
+    state.repeat = s.repeat();
     return state;
 }
 
@@ -51,6 +52,7 @@ void Session::save(const SessionState& state)
         s.setTlsLeft(float(state.toolbox->x()));
         s.setTlsTop(float(state.toolbox->y()));
     }
+    s.setRepeat(state.repeat);
     s.release();
 }
 

@@ -8,6 +8,7 @@
 #include "app/ViewState.h"
 #include "layout/TwipRect.h"
 #include "listing/TypeFilter.h"
+#include "tile/Repeat.h"
 #include "ui/WindowGeometry.h"
 
 class Settings;
@@ -26,6 +27,7 @@ struct SessionState
     // The toolbox's outer top-left in twips; nothing at close when it was never opened, so
     // that the stored place stays as it was.
     std::optional<QPointF> toolbox;
+    Repeat repeat;
 };
 
 // Reads the session from the settings at start-up and writes it back at close, in one place.

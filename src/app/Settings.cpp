@@ -25,6 +25,7 @@ namespace {
 
 constexpr char Main[] = "Settings";
 constexpr char Types[] = "Type";
+constexpr char Repeats[] = "Repeat";
 
 constexpr int Int16Min = std::numeric_limits<qint16>::min();
 constexpr int Int16Max = std::numeric_limits<qint16>::max();
@@ -175,6 +176,9 @@ const SettingsKey<int> Settings::PrvWidth{Main, "PrvWidth", 6500, int32};
 const SettingsKey<int> Settings::PrvHeight{Main, "PrvHeight", 6500, int32};
 const SettingsKey<float> Settings::TlsLeft{Main, "TlsLeft", 1000, toSingle};
 const SettingsKey<float> Settings::TlsTop{Main, "TlsTop", 1000, toSingle};
+// The repeat is a choice of work, kept in a section of its own.
+const SettingsKey<QString> Settings::RepeatKind{Repeats, "Kind", QStringLiteral("straight"),
+                                                verbatim};
 
 Settings::Settings(SettingsStore& store) : m_store(store) {}
 
@@ -299,6 +303,18 @@ QString Settings::fromSingle(float value)
 QString Settings::fromInteger(int value)
 {
     return QString::number(value);
+}
+
+Repeat Settings::repeat() const
+{
+    // A missing or unknown kind reads as the straight repeat.
+    const std::optional<QString> token = stored(RepeatKind);
+    return token ? Repeat::fromToken(*token).value_or(Repeat()) : Repeat();
+}
+
+void Settings::setRepeat(const Repeat& repeat)
+{
+    set(RepeatKind, repeat.token());
 }
 
 void Settings::write(const QString& section, const QString& key, const QString& value)

@@ -7,6 +7,7 @@
 
 #include "listing/TypeFilter.h"
 #include "platform/SettingsStore.h"
+#include "tile/Repeat.h"
 
 // One stored value: its section and key, its default and how its text reads (Settings.cpp).
 template <typename Value> struct SettingsKey;
@@ -75,6 +76,11 @@ public:
     TypeFilter types() const;
     void setTypes(const TypeFilter& types);
 
+    // Section "Repeat", key "Kind": how the tiled view repeats a tile ("drop2", "mirror-both");
+    // straight when missing or unknown.
+    Repeat repeat() const;
+    void setRepeat(const Repeat& repeat);
+
     // Text conversions, public for the tests.
     // "True"/"False" in any case; numeric text is true when non-zero; anything else: nothing.
     static std::optional<bool> toBool(const QString& text);
@@ -93,7 +99,7 @@ private:
     static const SettingsKey<float> MainLeft, MainTop, MainWidth, MainHeight, TlsLeft, TlsTop;
     static const SettingsKey<int> ViewMode, IsaLeft, IsbLeft, PrvLeft, PrvTop, PrvWidth, PrvHeight;
     static const SettingsKey<bool> Tbaron, Baron, Tvon, Pvon;
-    static const SettingsKey<QString> Folder;
+    static const SettingsKey<QString> Folder, RepeatKind;
 
     // The stored value when there is one and it converts.
     template <typename Value> std::optional<Value> stored(const SettingsKey<Value>& key) const;

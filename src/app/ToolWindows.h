@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QPointF>
 
+#include <memory>
 #include <optional>
 
 class Browser;
@@ -48,6 +49,8 @@ public:
     WallpaperCommand& wallpaper() const { return *m_wallpaper; }
 
     void showToolbox();
+    // Saves the current picture's repeat unit as PNG where the user chooses.
+    void saveRepeat();
     // Tools > Options and the toolbar wait for the dialog; F3 does not.
     void showOptions(bool modal);
     void setWallpaper();
@@ -70,7 +73,7 @@ private:
 
     Parts m_parts;
     Platform& m_platform;
-    Toolbox* m_toolbox;
+    std::unique_ptr<Toolbox> m_toolbox;
     OptionsDialog* m_options;
     WallpaperCommand* m_wallpaper;
 };

@@ -14,6 +14,7 @@
 #include "platform/ProcessCommandRunner.h"
 #include "platform/QtClipboard.h"
 #include "platform/QtPlatformServices.h"
+#include "platform/SaveFileChooser.h"
 #include "platform/Shell.h"
 
 Platform::Platform() = default;
@@ -32,6 +33,7 @@ Platform Platform::createReal(const QString& settingsPath)
     p.decoder = std::make_unique<QtImageDecoder>();
     p.fileTypes = std::make_unique<MimeFileTypeInfo>();
     p.chooser = std::make_unique<DialogFolderChooser>();
+    p.saver = std::make_unique<DialogSaveFileChooser>();
     p.fonts = std::make_unique<FontconfigCatalog>();
     p.printer = std::make_unique<PrinterPrintService>();
     p.clipboard = std::make_unique<QtClipboard>();

@@ -16,6 +16,7 @@ class Clipboard;
 class CommandRunner;
 class FontCatalog;
 class PrintService;
+class SaveFileChooser;
 class WallpaperSetter;
 class Shell;
 
@@ -35,6 +36,7 @@ struct Platform
     std::unique_ptr<ImageDecoder> decoder;
     std::unique_ptr<FileTypeInfo> fileTypes;
     std::unique_ptr<FolderChooser> chooser;
+    std::unique_ptr<SaveFileChooser> saver;
     std::unique_ptr<Shell> shell;
 
     // The real services; the settings file at settingsPath.

@@ -25,10 +25,13 @@ const QPixmap& CurrentImage::pixmap() const
     return m_pixmap;
 }
 
-std::optional<int> CurrentImage::seamScore() const
+std::optional<int> CurrentImage::seamScore(const Repeat& repeat) const
 {
+    if (m_scoredRepeat != repeat)
+        m_seamScore.reset();
+    m_scoredRepeat = repeat;
     if (!m_seamScore && !m_image.isNull())
-        m_seamScore = SeamScore::of(m_image);
+        m_seamScore = SeamScore::of(m_image, repeat);
     return m_seamScore;
 }
 

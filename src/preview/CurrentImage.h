@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/ImageDecoder.h"
+#include "tile/Repeat.h"
 
 // The picture the user last chose: its folder, its name and the decoded picture at natural
 // size. The preview, the tiled view and the wallpaper all paint from this one picture,
@@ -28,8 +29,9 @@ public:
     const QImage& image() const { return m_image; }
     // The picture for painting, converted once.
     const QPixmap& pixmap() const;
-    // How well the picture tiles, 0..100, worked out on first asking; none without a picture.
-    std::optional<int> seamScore() const;
+    // How well the picture tiles in a repeat, 0..100, worked out on first asking for that
+    // repeat; none without a picture.
+    std::optional<int> seamScore(const Repeat& repeat = Repeat()) const;
     DecodedImage::Failure failure() const { return m_failure; }
     // Natural size in twips (15 per pixel); kept after a clear until the next load.
     int picWidth() const { return m_picWidth; }
@@ -58,6 +60,7 @@ private:
     QImage m_image;
     mutable QPixmap m_pixmap;
     mutable std::optional<int> m_seamScore;
+    mutable Repeat m_scoredRepeat;
     DecodedImage::Failure m_failure = DecodedImage::Failure::None;
     int m_picWidth = 0;
     int m_picHeight = 0;

@@ -2,6 +2,8 @@
 
 #include <QImage>
 
+#include "tile/Repeat.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -107,6 +109,14 @@ public:
         return reinterpret_cast<const QRgb*>(m_image.constScanLine(y));
     }
 
+    // One pixel, premultiplied.
+    QRgb at(int x, int y) const
+    {
+        if (m_direct)
+            return reinterpret_cast<const QRgb*>(m_image.constScanLine(y))[x];
+        return qPremultiply(m_image.pixel(x, y));
+    }
+
     // A few columns of row y of a picture that is not read in place.
     void gather(int y, const std::vector<int>& columns, std::vector<QRgb>& out) const
     {
@@ -207,7 +217,116 @@ SeamScore::Axis down(const Pixels& pixels)
     return summarise(sums, columns);
 }
 
+// The mean step across the seams of a repeat, at the laid tiles' left edges (across) or top
+// edges (down), each edge pixel against its neighbour in the tile before. Every seam pixel is
+// read: a tile's edges are few pixels beside its area.
+double repeatSeam(const Pixels& pixels, const Repeat& repeat, bool acrossEdges)
+{
+    const QSize tile = pixels.image().size();
+    const QSize unit = repeat.unitSize(tile);
+    const int length = acrossEdges ? tile.height() : tile.width();
+    quint64 sum = 0;
+    qint64 count = 0;
+    for (const Repeat::Placed& placed : repeat.tiles(tile)) {
+        for (int i = 0; i < length; ++i) {
+            const QPoint edge = placed.corner + (acrossEdges ? QPoint(0, i) : QPoint(i, 0));
+            const QPoint before = edge - (acrossEdges ? QPoint(1, 0) : QPoint(0, 1));
+            const auto wrapIn = [&unit](const QPoint& p) {
+                const auto w = [](int a, int b) { return ((a % b) + b) % b; };
+                return QPoint(w(p.x(), unit.width()), w(p.y(), unit.height()));
+            };
+            const QPoint a = repeat.cellAt(wrapIn(edge), tile).source;
+            const QPoint b = repeat.cellAt(wrapIn(before), tile).source;
+            sum += step(pixels.at(a.x(), a.y()), pixels.at(b.x(), b.y()));
+            ++count;
+        }
+    }
+    return count > 0 ? double(sum) / double(count) : 0.0;
+}
+
+// The step only a hundredth of the counted ones exceed.
+int percentile99(const std::vector<quint32>& histogram)
+{
+    quint64 total = 0;
+    for (quint32 n : histogram)
+        total += n;
+    if (total == 0)
+        return int(histogram.size()) - 1;
+    const quint64 above = total / 100;
+    quint64 seen = 0;
+    for (int v = int(histogram.size()) - 1; v >= 0; --v) {
+        seen += histogram[size_t(v)];
+        if (seen > above)
+            return v;
+    }
+    return 0;
+}
+
 } // namespace
+
+int SeamScore::stepBetween(QRgb a, QRgb b)
+{
+    return int(step(a, b));
+}
+
+SeamScore::Steps SeamScore::strongestSteps(const QImage& image)
+{
+    Steps steps{1020, 1020};
+    if (image.isNull())
+        return steps;
+    const Pixels pixels(image);
+    const int w = image.width(), h = image.height();
+    std::vector<quint32> histogram(1021);
+    if (w >= 2) {
+        std::fill(histogram.begin(), histogram.end(), 0);
+        for (int y : spread(h, linesFor(w, h)))
+            for (int x = 0; x + 1 < w; ++x)
+                ++histogram[step(pixels.at(x, y), pixels.at(x + 1, y))];
+        steps.across = percentile99(histogram);
+    }
+    if (h >= 2) {
+        std::fill(histogram.begin(), histogram.end(), 0);
+        for (int x : spread(w, linesFor(h, w)))
+            for (int y = 0; y + 1 < h; ++y)
+                ++histogram[step(pixels.at(x, y), pixels.at(x, y + 1))];
+        steps.down = percentile99(histogram);
+    }
+    return steps;
+}
+
+SeamScore::Axis SeamScore::across(const QImage& image, const Repeat& repeat)
+{
+    const Pixels pixels(image);
+    Axis axis = ::across(pixels);
+    if (axis.exists && !repeat.isStraight())
+        axis.seam = repeatSeam(pixels, repeat, true);
+    return axis;
+}
+
+SeamScore::Axis SeamScore::down(const QImage& image, const Repeat& repeat)
+{
+    const Pixels pixels(image);
+    Axis axis = ::down(pixels);
+    if (axis.exists && !repeat.isStraight())
+        axis.seam = repeatSeam(pixels, repeat, false);
+    return axis;
+}
+
+int SeamScore::of(const QImage& image, const Repeat& repeat)
+{
+    if (repeat.isStraight())
+        return of(image);
+    if (image.isNull())
+        return 100;
+    const Pixels pixels(image);
+    Axis across = ::across(pixels);
+    Axis down = ::down(pixels);
+    if (across.exists)
+        across.seam = repeatSeam(pixels, repeat, true);
+    if (down.exists)
+        down.seam = repeatSeam(pixels, repeat, false);
+    return std::min(ofAxis(across), ofAxis(down));
+}
 
 SeamScore::Axis SeamScore::across(const QImage& image)
 {

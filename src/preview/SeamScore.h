@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QRgb>
+
 class QImage;
+struct Repeat;
 
 // How well a picture's opposite edges continue into each other when it is tiled: 100 when the
 // step across the wrap-around seam is no larger than the steps between neighbouring pixels
@@ -24,6 +27,23 @@ public:
 
     // 0..100; the worse of the two axes. A null picture has no seam: 100.
     static int of(const QImage& image);
+    // The same for the seams of a repeat: in a half drop, a tile's right edge meets the left
+    // edge of the next column half a tile further down, and a mirror meets itself.
+    static int of(const QImage& image, const Repeat& repeat);
+    static Axis across(const QImage& image, const Repeat& repeat);
+    static Axis down(const QImage& image, const Repeat& repeat);
+
+    // The step between two premultiplied pixels, all four channels summed: 0..1020.
+    static int stepBetween(QRgb a, QRgb b);
+    // The picture's own strongest steps between neighbouring pixels, one side by side and one
+    // above each other: the step that only a hundredth of its neighbours exceed. A seam pixel
+    // beyond it stands out. An axis one pixel long has none to judge by: the largest step.
+    struct Steps
+    {
+        int across = 0;
+        int down = 0;
+    };
+    static Steps strongestSteps(const QImage& image);
 
     static Axis across(const QImage& image);
     static Axis down(const QImage& image);

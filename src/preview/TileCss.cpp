@@ -1,7 +1,9 @@
 #include "preview/TileCss.h"
 
+#include <QCoreApplication>
 #include <QUrl>
 
+#include "preview/RepeatUnit.h"
 #include "preview/TileGeometry.h"
 
 QString TileCss::urlOf(const QString& fileName)
@@ -10,7 +12,7 @@ QString TileCss::urlOf(const QString& fileName)
 }
 
 QString TileCss::declarations(const QString& fileName, const TileMode& mode, const QSize& picture,
-                              const QColor& background)
+                              const QColor& background, const QByteArray& unitPng)
 {
     const TileGeometry geometry(picture, mode);
     QString repeat = QStringLiteral("repeat");
@@ -24,7 +26,21 @@ QString TileCss::declarations(const QString& fileName, const TileMode& mode, con
     };
     QString css;
     css += QStringLiteral("background-color: %1;\n").arg(background.name(QColor::HexRgb));
-    css += QStringLiteral("background-image: url(\"%1\");\n").arg(urlOf(fileName));
+    if (mode.repeat.isStraight()) {
+        css += QStringLiteral("background-image: url(\"%1\");\n").arg(urlOf(fileName));
+    } else if (!unitPng.isEmpty() && unitPng.size() < MaxInlineBytes) {
+        css += QStringLiteral("background-image: url(\"data:image/png;base64,%1\");\n")
+                   .arg(QString::fromLatin1(unitPng.toBase64()));
+    } else {
+        const QString unitName = RepeatUnit::fileName(fileName, mode.repeat);
+        // A comment may not hold "*/": the name is percent-encoded there too.
+        css += QStringLiteral("/* %1 */\n")
+                   .arg(QCoreApplication::translate(
+                            "TileCss", "The %1 repeat's unit: save it as %2 (Ctrl+S in the "
+                                       "tiled view) beside this page.")
+                            .arg(mode.repeat.name(), urlOf(unitName)));
+        css += QStringLiteral("background-image: url(\"%1\");\n").arg(urlOf(unitName));
+    }
     css += QStringLiteral("background-repeat: %1;\n").arg(repeat);
     css += QStringLiteral("background-size: %1 %2;\n")
                .arg(px(geometry.step().width()), px(geometry.step().height()));

@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <algorithm>
 #include <cstring>
 
 #include "preview/TileGeometry.h"
@@ -14,30 +15,22 @@ namespace {
 constexpr qint64 ConvertLimit = 16 * 1024 * 1024;
 
 // The picture over the page colour, at `size`, enlarged by repeating pixels.
-QImage overPage(const QImage& picture, const QRect& source, const QSize& size,
-                const QColor& background)
+QImage overPage(const QImage& picture, const QSize& size, const QColor& background)
 {
     QImage out(size, QImage::Format_RGB32);
     out.fill(background);
     QPainter p(&out);
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    p.drawImage(QRect(QPoint(0, 0), size), picture, source);
+    p.drawImage(QRect(QPoint(0, 0), size), picture);
     return out;
 }
 
-// The grid along the first column, or along the first row from `first` on.
-void applyGrid(QImage& image, bool column, int first = 0)
+// The pattern and the window's picture ignore where the offset and the axis put the tiles.
+TileMode unmoved(TileMode mode)
 {
-    if (column) {
-        for (int y = 0; y < image.height(); ++y) {
-            auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-            line[0] = TilePainter::gridPixel(line[0]);
-        }
-    } else {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(0));
-        for (int x = first; x < image.width(); ++x)
-            line[x] = TilePainter::gridPixel(line[x]);
-    }
+    mode.offset = false;
+    mode.axis = TileMode::Axis::Both;
+    return mode;
 }
 
 } // namespace
@@ -52,63 +45,171 @@ QRgb TilePainter::gridPixel(QRgb under)
     return qRgb(move(r), move(g), move(b));
 }
 
+QRgb TilePainter::seamPixel(QRgb under, double excess)
+{
+    // A magenta few pictures use, from faint at a small excess to strong at twice the limit.
+    const double a = 0.3 + 0.55 * std::clamp(excess, 0.0, 1.0);
+    auto mix = [a](int c, int tint) { return int(c + (tint - c) * a + 0.5); };
+    return qRgb(mix(qRed(under), 255), mix(qGreen(under), 0), mix(qBlue(under), 200));
+}
+
+void TilePainter::drawTiles(QImage& image, const QPoint& at, const QRect& clip, const QImage& tile,
+                            const QImage& picture, const TileGeometry& geometry,
+                            const TileMode& mode, const SeamScore::Steps& limits, bool periodic)
+{
+    const QRect area = clip.translated(at);
+    {
+        QPainter p(&image);
+        p.setClipRect(clip);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        geometry.forEachTile(area, [&](const QRect& target, bool flipX, bool flipY) {
+            const QRect local = target.translated(-at);
+            if (!flipX && !flipY) {
+                p.drawImage(local, tile);
+                return;
+            }
+            p.save();
+            p.translate(flipX ? local.right() + 1 : local.left(),
+                        flipY ? local.bottom() + 1 : local.top());
+            p.scale(flipX ? -1 : 1, flipY ? -1 : 1);
+            p.drawImage(QRect(QPoint(0, 0), local.size()), tile);
+            p.restore();
+        });
+    }
+    if (!mode.grid && !mode.seamMap)
+        return;
+
+    const int zoom = geometry.zoom();
+    const bool direct = picture.format() == QImage::Format_RGB32 ||
+                        picture.format() == QImage::Format_ARGB32_Premultiplied;
+    auto shown = [&](const QPoint& windowPixel) {
+        const QPoint s = geometry.sourceAt(windowPixel);
+        return direct ? reinterpret_cast<const QRgb*>(picture.constScanLine(s.y()))[s.x()]
+                      : qPremultiply(picture.pixel(s));
+    };
+    // How far the step between two meeting pixels exceeds the picture's own strongest.
+    auto excess = [&](const QPoint& a, const QPoint& b, int limit) {
+        const int step = SeamScore::stepBetween(shown(a), shown(b));
+        return step <= limit ? 0.0 : double(step - limit) / std::max(limit, 32);
+    };
+    // A pixel of the image; the far side of a seam at the image's edge wraps when it repeats.
+    auto pixel = [&](int x, int y) -> QRgb* {
+        if (!clip.contains(x, y))
+            return nullptr;
+        return reinterpret_cast<QRgb*>(image.scanLine(y)) + x;
+    };
+    auto farPixel = [&](int x, int y) {
+        if (periodic) {
+            x = TileGeometry::wrap(x, image.width());
+            y = TileGeometry::wrap(y, image.height());
+        }
+        return pixel(x, y);
+    };
+    auto tint = [](QRgb* p, double e) {
+        if (p)
+            *p = seamPixel(*p, e);
+    };
+
+    // A tile just past the clip still tints its seam's near side inside it; in a repeating
+    // image that side is reached by wrapping instead.
+    const QRect reach = periodic ? area : area.adjusted(0, 0, zoom, zoom);
+    geometry.forEachTile(reach, [&](const QRect& target, bool, bool) {
+        const QRect local = target.translated(-at);
+        if (mode.seamMap) {
+            // The picture's pixels on both sides of the tile's left and top edges.
+            // Only the picture pixels the clip shows: a tile may be far longer than the window.
+            const int firstY = local.top() + std::max(0, (clip.top() - local.top()) / zoom) * zoom;
+            const int lastY = std::min(local.bottom(), clip.bottom());
+            for (int y = firstY; y <= lastY; y += zoom) {
+                const QPoint w = at + QPoint(local.left(), y);
+                const double e = excess(w, w - QPoint(1, 0), limits.across);
+                if (e <= 0)
+                    continue;
+                for (int dy = 0; dy < zoom; ++dy) {
+                    for (int dx = 0; dx < zoom; ++dx) {
+                        tint(pixel(local.left() + dx, y + dy), e);
+                        tint(farPixel(local.left() - 1 - dx, y + dy), e);
+                    }
+                }
+            }
+            const int firstX =
+                local.left() + std::max(0, (clip.left() - local.left()) / zoom) * zoom;
+            const int lastX = std::min(local.right(), clip.right());
+            for (int x = firstX; x <= lastX; x += zoom) {
+                const QPoint w = at + QPoint(x, local.top());
+                const double e = excess(w, w - QPoint(0, 1), limits.down);
+                if (e <= 0)
+                    continue;
+                for (int dy = 0; dy < zoom; ++dy) {
+                    for (int dx = 0; dx < zoom; ++dx) {
+                        tint(pixel(x + dx, local.top() + dy), e);
+                        tint(farPixel(x + dx, local.top() - 1 - dy), e);
+                    }
+                }
+            }
+        }
+        if (mode.grid) {
+            const QRect column = QRect(local.left(), local.top(), 1, local.height()) & clip;
+            for (int y = column.top(); y <= column.bottom(); ++y) {
+                if (QRgb* p = pixel(local.left(), y))
+                    *p = gridPixel(*p);
+            }
+            // The corner has its line already.
+            const QRect row = QRect(local.left() + 1, local.top(), local.width() - 1, 1) & clip;
+            for (int x = row.left(); x <= row.right(); ++x) {
+                if (QRgb* p = pixel(x, local.top()))
+                    *p = gridPixel(*p);
+            }
+        }
+    });
+}
+
 void TilePainter::prepare(const QImage& picture, const TileMode& mode, const QColor& background)
 {
-    const Key key{picture.cacheKey(), mode.zoom, mode.grid, background.rgba()};
+    const Key key{picture.cacheKey(), unmoved(mode), background.rgba()};
     if (m_prepared && key == m_key)
         return;
     m_key = key;
     m_prepared = true;
     m_pattern = QPixmap();
     m_tile = QImage();
-    m_edgeColumn = QImage();
-    m_edgeRow = QImage();
     m_window = QPixmap();
-    const QSize step = picture.size() * mode.zoom;
-    if (step.width() <= LargestPatternTile && step.height() <= LargestPatternTile)
-        preparePattern(picture, step, mode.grid, background);
-    else
-        prepareTiles(picture, mode.grid, background);
-}
-
-void TilePainter::preparePattern(const QImage& picture, const QSize& step, bool grid,
-                                 const QColor& background)
-{
-    QImage tile = overPage(picture, picture.rect(), step, background);
-    if (grid) {
-        applyGrid(tile, true);
-        applyGrid(tile, false, 1); // the corner has its line already
+    m_limits = mode.seamMap ? SeamScore::strongestSteps(picture) : SeamScore::Steps();
+    const QSize unit = TileGeometry(picture.size(), mode).step();
+    if (unit.width() <= LargestPatternTile && unit.height() <= LargestPatternTile) {
+        preparePattern(picture, mode, background);
+        return;
     }
-    // Whole tiles in the pattern, so that repeating the pattern repeats the tiles.
-    const int across = (PatternWidth + step.width() - 1) / step.width();
-    const int down = (PatternHeight + step.height() - 1) / step.height();
-    QImage pattern(step.width() * across, step.height() * down, QImage::Format_RGB32);
-    const size_t rowBytes = size_t(step.width()) * sizeof(QRgb);
-    for (int y = 0; y < pattern.height(); ++y) {
-        const uchar* from = tile.constScanLine(y % step.height());
-        uchar* to = pattern.scanLine(y);
-        for (int k = 0; k < across; ++k)
-            std::memcpy(to + k * rowBytes, from, rowBytes);
-    }
-    m_pattern = QPixmap::fromImage(std::move(pattern));
-}
-
-void TilePainter::prepareTiles(const QImage& picture, bool grid, const QColor& background)
-{
     const QImage::Format drawn =
         picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
     if (picture.format() == drawn || qint64(picture.width()) * picture.height() > ConvertLimit)
         m_tile = picture;
     else
         m_tile = picture.convertToFormat(drawn);
-    if (grid) {
-        m_edgeColumn = overPage(picture, QRect(0, 0, 1, picture.height()),
-                                QSize(1, picture.height()), background);
-        applyGrid(m_edgeColumn, true);
-        m_edgeRow = overPage(picture, QRect(0, 0, picture.width(), 1), QSize(picture.width(), 1),
-                             background);
-        applyGrid(m_edgeRow, false);
+}
+
+void TilePainter::preparePattern(const QImage& picture, const TileMode& mode,
+                                 const QColor& background)
+{
+    const TileGeometry geometry(picture.size(), unmoved(mode));
+    const QSize step = geometry.step();
+    // One unit, drawn as it repeats: its tiles' parts that reach past it come round again.
+    QImage unit(step, QImage::Format_RGB32);
+    unit.fill(background);
+    drawTiles(unit, QPoint(0, 0), unit.rect(), overPage(picture, geometry.tileStep(), background),
+              picture, geometry, mode, m_limits, true);
+    // Whole units in the pattern, so that repeating the pattern repeats the units.
+    const int across = (PatternWidth + step.width() - 1) / step.width();
+    const int down = (PatternHeight + step.height() - 1) / step.height();
+    QImage pattern(step.width() * across, step.height() * down, QImage::Format_RGB32);
+    const size_t rowBytes = size_t(step.width()) * sizeof(QRgb);
+    for (int y = 0; y < pattern.height(); ++y) {
+        const uchar* from = unit.constScanLine(y % step.height());
+        uchar* to = pattern.scanLine(y);
+        for (int k = 0; k < across; ++k)
+            std::memcpy(to + k * rowBytes, from, rowBytes);
     }
+    m_pattern = QPixmap::fromImage(std::move(pattern));
 }
 
 void TilePainter::paint(QPainter& painter, const QRect& area, const QSize& window,
@@ -133,50 +234,23 @@ void TilePainter::paint(QPainter& painter, const QRect& area, const QSize& windo
         painter.drawTiledPixmap(tiled, m_pattern, from);
         return;
     }
-    const QRect whole = geometry.tiledArea(window);
-    const QPixmap& frame =
-        windowPicture(window, whole, geometry.tileCornerAt(whole.topLeft()), mode, background);
+    const QPixmap& frame = windowPicture(window, picture, mode, background);
     painter.drawPixmap(tiled.topLeft(), frame, tiled);
 }
 
-const QPixmap& TilePainter::windowPicture(const QSize& window, const QRect& tiled,
-                                          const QPoint& first, const TileMode& mode,
-                                          const QColor& background)
+const QPixmap& TilePainter::windowPicture(const QSize& window, const QImage& picture,
+                                          const TileMode& mode, const QColor& background)
 {
     if (!m_window.isNull() && m_windowSize == window && m_windowMode == mode)
         return m_window;
     // Scaling a large picture costs several fills of the window; made once, a repaint is a copy.
     QImage frame(window, QImage::Format_RGB32);
     frame.fill(background);
-    {
-        QPainter p(&frame);
-        paintTileByTile(p, tiled, first, TileGeometry(m_tile.size(), mode).step(), mode.grid,
-                        background);
-    }
+    const TileGeometry geometry(picture.size(), mode);
+    drawTiles(frame, QPoint(0, 0), geometry.tiledArea(window), m_tile, picture, geometry, mode,
+              m_limits, false);
     m_window = QPixmap::fromImage(std::move(frame));
     m_windowSize = window;
     m_windowMode = mode;
     return m_window;
-}
-
-void TilePainter::paintTileByTile(QPainter& painter, const QRect& tiled, const QPoint& first,
-                                  const QSize& step, bool grid, const QColor& background) const
-{
-    painter.save();
-    painter.setClipRect(tiled, Qt::IntersectClip);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    const bool seeThrough = m_tile.hasAlphaChannel();
-    for (int y = first.y(); y <= tiled.bottom(); y += step.height()) {
-        for (int x = first.x(); x <= tiled.right(); x += step.width()) {
-            const QRect target(QPoint(x, y), step);
-            if (seeThrough)
-                painter.fillRect(target.intersected(tiled), background);
-            painter.drawImage(target, m_tile);
-            if (grid) {
-                painter.drawImage(QRect(x, y, 1, step.height()), m_edgeColumn);
-                painter.drawImage(QRect(x, y, step.width(), 1), m_edgeRow);
-            }
-        }
-    }
-    painter.restore();
 }

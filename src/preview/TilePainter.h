@@ -6,24 +6,26 @@
 #include <QRect>
 #include <QSize>
 
+#include "preview/SeamScore.h"
 #include "tile/TileMode.h"
 
 class QPainter;
+class TileGeometry;
 
-// Paints a picture repeated edge to edge as the tiled view shows it: zoomed by repeating
-// pixels, offset, along one axis or both, with the optional grid, over the page colour.
-// A small tile is turned once into a pattern of at least PatternWidth by PatternHeight pixels, the
-// page colour and the grid baked in, so that a 1 x 1 picture costs a few hundred copies of
-// that pattern rather than millions of draws; large zoomed tiles are drawn tile by tile,
-// once into a picture of the whole window, kept until the window's size or the mode change.
-// The pattern is kept until the picture, zoom, grid or colour change.
+// Paints a picture repeated as the tiled view shows it: in the chosen repeat, zoomed by
+// repeating pixels, offset, along one axis or both, with the optional grid and seam map, over
+// the page colour. A small repeat unit is turned once into a pattern of at least PatternWidth
+// by PatternHeight pixels, the page colour, the grid and the seam map baked in, so that a 1 x 1
+// picture costs a few hundred copies of that pattern rather than millions of draws; a large
+// zoomed unit is drawn tile by tile, once into a picture of the whole window, kept until the
+// window's size or the mode change. The pattern is kept until the picture or the mode change.
 class TilePainter
 {
 public:
     // The pattern's least size: wide, so that a scan line of the window takes few copies.
     static constexpr int PatternWidth = 1024;
     static constexpr int PatternHeight = 256;
-    // A zoomed tile wider or higher than this is drawn tile by tile instead of as a pattern.
+    // A zoomed unit wider or higher than this is drawn tile by tile instead of as a pattern.
     static constexpr int LargestPatternTile = 2048;
 
     // Paints `area` of a window `window` big.
@@ -33,6 +35,17 @@ public:
     // A grid pixel: the pixel beneath moved part of the way to black, or to white when dark,
     // so that the line shows faintly on any picture.
     static QRgb gridPixel(QRgb under);
+    // A seam pixel whose step exceeds the picture's own strongest by `excess` (a share of the
+    // strongest, above 0): tinted, the more the larger the excess.
+    static QRgb seamPixel(QRgb under, double excess);
+
+    // Draws the tiles of `geometry` that reach into `image`, whose top-left pixel stands at
+    // `at` in the window, over what the image holds; then the grid and the seam map when the
+    // mode asks. `periodic`: the image repeats, so a seam at its edge tints the far side too.
+    // `limits`: the picture's strongest steps, for the seam map.
+    static void drawTiles(QImage& image, const QPoint& at, const QRect& clip, const QImage& tile,
+                          const QImage& picture, const TileGeometry& geometry, const TileMode& mode,
+                          const SeamScore::Steps& limits, bool periodic);
 
     // True when the last paint used the pattern (for the benchmark's report).
     bool usesPattern() const { return !m_pattern.isNull(); }
@@ -43,32 +56,25 @@ private:
     struct Key
     {
         qint64 picture = 0;
-        int zoom = 0;
-        bool grid = false;
+        TileMode mode; // the offset and the axis set aside: they move the pattern, not change it
         QRgb background = 0;
         bool operator==(const Key& o) const
         {
-            return picture == o.picture && zoom == o.zoom && grid == o.grid &&
-                   background == o.background;
+            return picture == o.picture && mode == o.mode && background == o.background;
         }
     };
 
     void prepare(const QImage& picture, const TileMode& mode, const QColor& background);
-    void preparePattern(const QImage& picture, const QSize& step, bool grid,
-                        const QColor& background);
-    void prepareTiles(const QImage& picture, bool grid, const QColor& background);
-    void paintTileByTile(QPainter& painter, const QRect& tiled, const QPoint& first,
-                         const QSize& step, bool grid, const QColor& background) const;
+    void preparePattern(const QImage& picture, const TileMode& mode, const QColor& background);
     // The whole window drawn tile by tile, made again when the window or the mode changed.
-    const QPixmap& windowPicture(const QSize& window, const QRect& tiled, const QPoint& first,
-                                 const TileMode& mode, const QColor& background);
+    const QPixmap& windowPicture(const QSize& window, const QImage& picture, const TileMode& mode,
+                                 const QColor& background);
 
     Key m_key;
     bool m_prepared = false;
     QPixmap m_pattern; // null when the tiles are drawn one by one
-    QImage m_tile;
-    QImage m_edgeColumn; // the grid along a tile's left edge, one picture pixel per row
-    QImage m_edgeRow;
+    QImage m_tile;     // the picture in a format drawn without conversion
+    SeamScore::Steps m_limits;
     QPixmap m_window;
     TileMode m_windowMode;
     QSize m_windowSize;

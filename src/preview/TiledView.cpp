@@ -10,6 +10,7 @@
 #include "platform/Clipboard.h"
 #include "preview/ContrastMeter.h"
 #include "preview/CurrentImage.h"
+#include "preview/RepeatUnit.h"
 #include "preview/SampleTextBox.h"
 #include "preview/TileCss.h"
 #include "tile/TileSettings.h"
@@ -29,6 +30,9 @@ int heldSide(int held, double current, int pixels)
                                                                              : TiledView::MinSide;
     return int(Twips::roundHalfEven(current));
 }
+
+// A unit up to this many pixels is encoded for the CSS; a larger one would not fit inline.
+constexpr qint64 InlineUnitPixels = 4 * 1024 * 1024;
 
 // One notch of a mouse wheel.
 constexpr int WheelStep = 120;
@@ -68,8 +72,15 @@ void TiledView::modeChanged()
 
 QString TiledView::css() const
 {
-    return TileCss::declarations(m_image.file(), m_tiles.mode(), m_image.image().size(),
-                                 m_tiles.background());
+    const TileMode& mode = m_tiles.mode();
+    QByteArray unitPng;
+    // A unit too large to inline is not encoded only to be dropped.
+    const QSize unit = mode.repeat.unitSize(m_image.image().size());
+    if (!mode.repeat.isStraight() && !m_image.image().isNull() &&
+        qint64(unit.width()) * unit.height() <= InlineUnitPixels)
+        unitPng = RepeatUnit::png(RepeatUnit::of(m_image.image(), mode.repeat));
+    return TileCss::declarations(m_image.file(), mode, m_image.image().size(), m_tiles.background(),
+                                 unitPng);
 }
 
 void TiledView::open()
@@ -151,6 +162,10 @@ bool TiledView::tileKey(QKeyEvent* event)
         m_clipboard.setText(css());
         return true;
     }
+    if (event->matches(QKeySequence::Save)) {
+        Q_EMIT saveRepeatRequested();
+        return true;
+    }
     // Shift may be needed for + on the keyboard; other modifiers leave the key alone.
     const Qt::KeyboardModifiers others =
         event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
@@ -163,6 +178,18 @@ bool TiledView::tileKey(QKeyEvent* event)
         return true;
     case Qt::Key_G:
         m_tiles.setGrid(!mode.grid);
+        return true;
+    case Qt::Key_H:
+        m_tiles.setSeamMap(!mode.seamMap);
+        return true;
+    case Qt::Key_D:
+        m_tiles.setRepeat(mode.repeat.nextDrop());
+        return true;
+    case Qt::Key_B:
+        m_tiles.setRepeat(mode.repeat.nextBrick());
+        return true;
+    case Qt::Key_M:
+        m_tiles.setRepeat(mode.repeat.nextMirror());
         return true;
     case Qt::Key_X:
         m_tiles.toggleAxis(TileMode::Axis::Across);
@@ -209,7 +236,7 @@ void TiledView::mousePressEvent(QMouseEvent* event)
 void TiledView::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    // Each opening starts from the plain view; the page colour stays for the run.
+    // Each opening starts from the plain view; the repeat and the page colour stay.
     m_tiles.resetMode();
     m_wheel = 0;
     m_painter.release();

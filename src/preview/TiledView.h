@@ -13,11 +13,13 @@ class SampleTextBox;
 class TileSettings;
 struct TwipRect;
 
-// The current picture repeated edge to edge from the window's top-left corner, at its
-// natural size, over a whole window of its own. Any press or Escape closes it. Keys change
-// how it tiles, for judging a seam: O offsets the tiles by half a tile, G draws their edges,
-// X and Y repeat along one axis only, + and - (or Ctrl+wheel) zoom by whole factors and 0
-// returns to 1x; Ctrl+C copies the CSS of what shows. Closing returns to the plain view.
+// The current picture repeated from the window's top-left corner, at its natural size, over a
+// whole window of its own. Any press or Escape closes it. Keys change how it tiles, for
+// judging a seam: D steps through the drops, B the bricks, M the mirrors; O offsets the tiles
+// by half the repeat's unit, G draws their edges, H tints the seams that stand out, X and Y
+// repeat along one axis only, + and - (or Ctrl+wheel) zoom by whole factors and 0 returns to
+// 1x; Ctrl+C copies the CSS of what shows, Ctrl+S saves the repeat's unit. Closing returns to the
+// plain view in the repeat.
 class TiledView : public QWidget
 {
     Q_OBJECT
@@ -34,6 +36,7 @@ public:
     static const QString Caption;
 
     SampleTextBox* sampleBox() const { return m_sample; }
+    const TileSettings& tileSettings() const { return m_tiles; }
     // How well the sample reads on the tiles, measured after every change.
     ContrastMeter& contrast() const { return *m_contrast; }
     // The CSS of what shows now, as Ctrl+C copies it.
@@ -47,6 +50,8 @@ public:
 
 Q_SIGNALS:
     void toolboxRequested();
+    // Ctrl+S: the repeat's unit is to be saved.
+    void saveRepeatRequested();
     void closed();
 
 protected:

@@ -1,5 +1,6 @@
 #include "tile/TileMode.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <algorithm>
@@ -16,16 +17,21 @@ int TileMode::clampZoom(int zoom)
 
 QString TileMode::captionSuffix() const
 {
+    auto tr = [](const char* text) { return QCoreApplication::translate("TileMode", text); };
     QStringList parts;
+    if (!repeat.isStraight())
+        parts << repeat.name();
     if (offset)
-        parts << QStringLiteral("offset");
+        parts << tr("offset");
     if (grid)
-        parts << QStringLiteral("grid");
+        parts << tr("grid");
+    if (seamMap)
+        parts << tr("seam map");
     if (axis == Axis::Across)
-        parts << QStringLiteral("across");
+        parts << tr("across");
     else if (axis == Axis::Down)
-        parts << QStringLiteral("down");
+        parts << tr("down");
     if (zoom != MinZoom)
-        parts << QStringLiteral("%1\u00d7").arg(zoom);
-    return parts.join(QStringLiteral(", "));
+        parts << tr("%1\u00d7").arg(zoom);
+    return parts.join(tr(", "));
 }

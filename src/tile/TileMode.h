@@ -2,9 +2,11 @@
 
 #include <QString>
 
-// How the tiled view lays the tiles: whether they repeat across, down or both, how many
-// screen pixels each picture pixel takes, and the two seam aids (a half-tile offset and a
-// grid on the tile edges). A value: the arithmetic of the keys lives here.
+#include "tile/Repeat.h"
+
+// How the tiled view lays the tiles: the repeat, whether it runs across, down or both, how many
+// screen pixels each picture pixel takes, and the seam aids (an offset by half the repeat's
+// unit, a grid on the tile edges, a map of the worst seams). A value: the keys' arithmetic.
 struct TileMode
 {
     enum class Axis
@@ -19,6 +21,8 @@ struct TileMode
 
     bool offset = false;
     bool grid = false;
+    bool seamMap = false;
+    Repeat repeat;
     Axis axis = Axis::Both;
     int zoom = MinZoom;
 
@@ -30,14 +34,14 @@ struct TileMode
     static Axis toggled(Axis current, Axis pressed);
     static int clampZoom(int zoom);
 
-    // What the window's caption adds while a mode is on: "offset, grid, across, 2×";
+    // What the window's caption adds while a mode is on: "half drop, offset, grid, across, 2×";
     // empty for the plain view.
     QString captionSuffix() const;
 
     bool operator==(const TileMode& other) const
     {
-        return offset == other.offset && grid == other.grid && axis == other.axis &&
-               zoom == other.zoom;
+        return offset == other.offset && grid == other.grid && seamMap == other.seamMap &&
+               repeat == other.repeat && axis == other.axis && zoom == other.zoom;
     }
     bool operator!=(const TileMode& other) const { return !(*this == other); }
 };

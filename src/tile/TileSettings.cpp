@@ -29,6 +29,20 @@ void TileSettings::setGrid(bool on)
     setMode(next);
 }
 
+void TileSettings::setSeamMap(bool on)
+{
+    TileMode next = m_mode;
+    next.seamMap = on;
+    setMode(next);
+}
+
+void TileSettings::setRepeat(const Repeat& repeat)
+{
+    TileMode next = m_mode;
+    next.repeat = repeat;
+    setMode(next);
+}
+
 void TileSettings::setAxis(TileMode::Axis axis)
 {
     TileMode next = m_mode;
@@ -58,5 +72,7 @@ void TileSettings::setBackground(const QColor& colour)
 
 void TileSettings::resetMode()
 {
-    setMode(TileMode());
+    TileMode plain;
+    plain.repeat = m_mode.repeat;
+    setMode(plain);
 }

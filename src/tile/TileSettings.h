@@ -21,12 +21,15 @@ public:
     void setMode(const TileMode& mode);
     void setOffset(bool on);
     void setGrid(bool on);
+    void setSeamMap(bool on);
+    void setRepeat(const Repeat& repeat);
     void setAxis(TileMode::Axis axis);
     // The key of an axis: that axis, or both again when it is the one in force.
     void toggleAxis(TileMode::Axis axis);
     void setZoom(int zoom);
     void setBackground(const QColor& colour);
-    // The plain view again (offset, grid, axis and zoom); the page colour stays for the run.
+    // The plain view again (offset, grid, seam map, axis and zoom). The repeat is a choice of
+    // work, not a view aid, and stays, as does the page colour.
     void resetMode();
 
 Q_SIGNALS:

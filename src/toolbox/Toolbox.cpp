@@ -1,14 +1,21 @@
 #include "toolbox/Toolbox.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QCursor>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QVBoxLayout>
 
 #include "layout/Twips.h"
 #include "platform/FontCatalog.h"
@@ -19,55 +26,82 @@
 #include "tile/TileSettings.h"
 #include "ui/WaitCursor.h"
 
-const QString Toolbox::MessageTitle = QStringLiteral("Vadro");
-const QString Toolbox::NoTiledViewText = QStringLiteral("You must have a tiled image first");
-const QString Toolbox::PrintFailedText = QStringLiteral("Can't be printed.");
-const QString Toolbox::FontColourCaption = QStringLiteral("Font's color");
-const QString Toolbox::PageColourCaption = QStringLiteral("Background color");
-
 namespace {
 
 constexpr int ColourArrowStep = 10;
 constexpr int ColourPageStep = 50;
 constexpr int SizePageStep = 10;
-constexpr double CompactPointSize = 7.0;
+// The colour bars stand this many text lines tall; the font list is this many characters wide
+// at most, its names whole up to there.
+constexpr int ColourBarLines = 7;
+constexpr int FontListChars = 32;
+// Room between the toolbox and the tiled view when it opens beside it, in pixels.
+constexpr int BesideGap = 8;
 
-// Places a control from its twips, relative to its parent.
-template <typename W>
-W* place(W* widget, const char* name, int left, int top, int width, int height)
+template <typename W> W* named(W* widget, const char* name)
 {
     widget->setObjectName(QString::fromLatin1(name));
-    widget->setGeometry(Twips::toPixels(left, top, width, height));
     return widget;
 }
 
-// A label that sizes itself to its caption, as the autosizing labels do.
-QLabel* caption(QWidget* parent, const char* name, const QString& text, int left, int top)
+QFrame* line(const char* name)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->adjustSize();
-    label->move(Twips::toPixels(left), Twips::toPixels(top));
-    return label;
+    auto* rule = named(new QFrame, name);
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    return rule;
+}
+
+QScrollBar* bar(Qt::Orientation orientation, const char* name)
+{
+    auto* scroll = named(new QScrollBar(orientation), name);
+    // Scroll bars take no keyboard focus by default: these are controls, reached by Tab.
+    scroll->setFocusPolicy(Qt::StrongFocus);
+    return scroll;
+}
+
+// A caption and a value on one row, the value on the right.
+QHBoxLayout* captionRow(QLabel* caption, QLabel* value)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(caption);
+    row->addStretch();
+    row->addWidget(value);
+    return row;
+}
+
+QPushButton* centred(QVBoxLayout* column, QPushButton* button)
+{
+    column->addWidget(button, 0, Qt::AlignHCenter);
+    return button;
+}
+
+// A label that keeps the width of its widest text, so the window does not jump as it changes.
+void reserveWidth(QLabel* label, const QString& widest)
+{
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widest));
 }
 
 } // namespace
 
 Toolbox::Toolbox(SampleSettings& sample, TileSettings& tiles, const FontCatalog& fonts,
-                 PrintService& printer, MessageBoxes& messages, QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint), m_sample(sample), m_tiles(tiles),
+                 PrintService& printer, MessageBoxes& messages)
+    : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), m_sample(sample), m_tiles(tiles),
       m_fonts(fonts), m_printer(printer), m_messages(messages)
 {
     setObjectName(QStringLiteral("Toolbox"));
-    setWindowTitle(QStringLiteral("Toolbox"));
-    setFixedSize(Twips::toPixels(InnerWidth), Twips::toPixels(InnerHeight));
-    // The controls are placed for a small dialog font; a larger desktop font would overlap.
-    QFont compact = font();
-    if (compact.pointSizeF() > CompactPointSize)
-        compact.setPointSizeF(CompactPointSize);
-    setFont(compact);
-    build();
-    buildTileControls();
+    setWindowTitle(tr("Toolbox"));
+    // Not a main window: the program ends when the main window closes, whatever this shows.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    auto* column = new QVBoxLayout(this);
+    // As large as its controls at the desktop's font need, and no larger.
+    column->setSizeConstraint(QLayout::SetFixedSize);
+    build(column);
+    column->addWidget(line("Line2"));
+    auto* block = new QVBoxLayout;
+    column->addLayout(block);
+    buildTileControls(block);
+    watchKeys();
 }
 
 int Toolbox::sizeFromBar(int barValue)
@@ -80,93 +114,128 @@ int Toolbox::barFromSize(int points)
     return points - SampleSettings::MinSize;
 }
 
-void Toolbox::build()
+void Toolbox::build(QVBoxLayout* column)
 {
-    m_text = place(new QLineEdit(m_sample.text(), this), "txtSample", 30, 90, 1365, 375);
+    auto* textCaption = named(new QLabel(tr("Sample te&xt:")), "lblSample");
+    m_text = named(new QLineEdit(m_sample.text()), "txtSample");
+    textCaption->setBuddy(m_text);
+    column->addWidget(textCaption);
+    column->addWidget(m_text);
     connect(m_text, &QLineEdit::textChanged, this,
             [this](const QString& text) { m_sample.setText(text); });
 
-    auto* frame = place(new QGroupBox(FontColourCaption, this), "Frame1", 30, 630, 1365, 3195);
-    m_colourFrame = frame;
-    m_swatch = place(new QLabel(frame), "lblColor", 90, 270, 1185, 345);
+    m_colourFrame = named(new QGroupBox(tr("Font's color")), "Frame1");
+    auto* grid = new QGridLayout(m_colourFrame);
+    m_swatch = named(new QLabel, "lblColor");
     m_swatch->setFrameShape(QFrame::Box);
     m_swatch->setAutoFillBackground(true);
+    m_swatch->setMinimumHeight(fontMetrics().height() + 2 * m_swatch->frameWidth());
+    grid->addWidget(m_swatch, 0, 0, 1, 3);
 
-    static const int lefts[3] = {90, 510, 915};
-    static const int barLefts[3] = {165, 570, 990};
-    static const int letterLefts[3] = {195, 615, 1035};
     static const char* amountNames[3] = {"lblAmount0", "lblAmount1", "lblAmount2"};
     static const char* barNames[3] = {"vColor0", "vColor1", "vColor2"};
     static const char* letterNames[3] = {"Label1_0", "Label1_1", "Label1_2"};
-    static const char* letters[3] = {"R", "G", "B"};
+    const QString letters[3] = {tr("&R"), tr("&G"), tr("&B")};
     for (int k = 0; k < 3; ++k) {
-        m_amounts[k] =
-            place(new QLabel(QStringLiteral("0"), frame), amountNames[k], lefts[k], 660, 330, 255);
+        m_amounts[k] = named(new QLabel(QStringLiteral("0")), amountNames[k]);
         m_amounts[k]->setAlignment(Qt::AlignCenter);
+        reserveWidth(m_amounts[k], QStringLiteral("255"));
         // The bar's top stands for 255: position 0 there, so the arrows step the right way.
-        auto* bar =
-            place(new QScrollBar(Qt::Vertical, frame), barNames[k], barLefts[k], 960, 195, 1785);
-        bar->setRange(0, 255);
-        bar->setSingleStep(ColourArrowStep);
-        bar->setPageStep(ColourPageStep);
-        bar->setValue(255);
-        m_colours[k] = bar;
-        connect(bar, &QScrollBar::valueChanged, this, &Toolbox::colourMoved);
-        caption(frame, letterNames[k], QString::fromLatin1(letters[k]), letterLefts[k], 2850);
+        QScrollBar* colour = bar(Qt::Vertical, barNames[k]);
+        colour->setRange(0, 255);
+        colour->setSingleStep(ColourArrowStep);
+        colour->setPageStep(ColourPageStep);
+        colour->setValue(255);
+        colour->setMinimumHeight(ColourBarLines * fontMetrics().height());
+        m_colours[k] = colour;
+        connect(colour, &QScrollBar::valueChanged, this, &Toolbox::colourMoved);
+        auto* letter = named(new QLabel(letters[k]), letterNames[k]);
+        letter->setBuddy(colour);
+        letter->setAlignment(Qt::AlignCenter);
+        grid->addWidget(m_amounts[k], 1, k, Qt::AlignHCenter);
+        grid->addWidget(colour, 2, k, Qt::AlignHCenter);
+        grid->addWidget(letter, 3, k, Qt::AlignHCenter);
     }
+    column->addWidget(m_colourFrame);
     colourMoved();
 
-    caption(this, "Label3", QStringLiteral("Font's size:"), 30, 3960);
-    m_sizeLabel = place(new QLabel(this), "Label4", 870, 3960, 405, 225);
-    m_size = place(new QScrollBar(Qt::Horizontal, this), "HScroll1", 30, 4260, 1365, 255);
+    auto* sizeCaption = named(new QLabel(tr("Font's &size:")), "Label3");
+    m_sizeLabel = named(new QLabel, "Label4");
+    m_sizeLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    reserveWidth(m_sizeLabel, tr("%1 point").arg(SampleSettings::MaxSize));
+    m_size = bar(Qt::Horizontal, "HScroll1");
+    sizeCaption->setBuddy(m_size);
+    column->addLayout(captionRow(sizeCaption, m_sizeLabel));
+    column->addWidget(m_size);
     m_size->setRange(barFromSize(SampleSettings::MinSize), barFromSize(SampleSettings::MaxSize));
     m_size->setPageStep(SizePageStep);
     m_size->setValue(barFromSize(m_sample.size()));
     connect(m_size, &QScrollBar::valueChanged, this, &Toolbox::sizeMoved);
     sizeMoved(m_size->value());
 
-    m_fontCount = place(new QLabel(this), "Label2", 30, 4650, 1275, 225);
-    m_fontList = place(new QComboBox(this), "List1", 30, 4920, 1365, 315);
+    m_fontCount = named(new QLabel(tr("&Fonts:")), "Label2");
+    m_fontList = named(new QComboBox, "List1");
     m_fontList->setEditable(false);
+    m_fontList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    m_fontList->setMaximumWidth(FontListChars * fontMetrics().averageCharWidth());
+    m_fontCount->setBuddy(m_fontList);
+    column->addWidget(m_fontCount);
+    column->addWidget(m_fontList);
     connect(m_fontList, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &Toolbox::fontChosen);
 
-    auto* printButton =
-        place(new QPushButton(QStringLiteral("Print"), this), "Butprint", 353, 5430, 735, 375);
+    auto* printButton = centred(column, named(new QPushButton(tr("&Print")), "Butprint"));
     connect(printButton, &QPushButton::clicked, this, &Toolbox::print);
 
-    auto* line = new QFrame(this);
-    line->setObjectName(QStringLiteral("Line1"));
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(Twips::toPixels(30, 5970 - 15, 1350, 30));
+    column->addWidget(line("Line1"));
 
-    m_onTop = place(new QCheckBox(QStringLiteral("On Top"), this), "Check1", 30, 6120, 915, 225);
+    m_onTop = named(new QCheckBox(tr("On &Top")), "Check1");
     m_onTop->setChecked(true);
+    column->addWidget(m_onTop);
     connect(m_onTop, &QCheckBox::toggled, this, &Toolbox::setOnTop);
 
-    auto* closeButton =
-        place(new QPushButton(QStringLiteral("Close"), this), "Command1", 353, 6480, 735, 375);
+    auto* closeButton = centred(column, named(new QPushButton(tr("&Close")), "Command1"));
     connect(closeButton, &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void Toolbox::buildTileControls()
+void Toolbox::buildTileControls(QVBoxLayout* block)
 {
-    auto* line = new QFrame(this);
-    line->setObjectName(QStringLiteral("Line2"));
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(Twips::toPixels(30, 6990 - 15, 1350, 30));
+    auto* repeatCaption = named(new QLabel(tr("R&epeat:")), "lblRepeat");
+    m_repeat = named(new QComboBox, "cmbRepeat");
+    m_repeat->addItem(tr("Straight"), int(Repeat::Kind::Straight));
+    m_repeat->addItem(tr("Drop"), int(Repeat::Kind::Drop));
+    m_repeat->addItem(tr("Brick"), int(Repeat::Kind::Brick));
+    m_repeat->addItem(tr("Mirror across"), int(Repeat::Kind::MirrorAcross));
+    m_repeat->addItem(tr("Mirror down"), int(Repeat::Kind::MirrorDown));
+    m_repeat->addItem(tr("Mirror both"), int(Repeat::Kind::MirrorBoth));
+    repeatCaption->setBuddy(m_repeat);
+    auto* fractionCaption = named(new QLabel(tr("Fractio&n:")), "lblFraction");
+    m_fraction = named(new QComboBox, "cmbFraction");
+    m_fraction->addItem(tr("1/2"), 2);
+    m_fraction->addItem(tr("1/3"), 3);
+    m_fraction->addItem(tr("1/4"), 4);
+    fractionCaption->setBuddy(m_fraction);
+    auto* repeatGrid = new QGridLayout;
+    repeatGrid->addWidget(repeatCaption, 0, 0);
+    repeatGrid->addWidget(m_repeat, 0, 1);
+    repeatGrid->addWidget(fractionCaption, 1, 0);
+    repeatGrid->addWidget(m_fraction, 1, 1);
+    block->addLayout(repeatGrid);
+    connect(m_repeat, qOverload<int>(&QComboBox::activated), this, &Toolbox::repeatChosen);
+    connect(m_fraction, qOverload<int>(&QComboBox::activated), this, &Toolbox::repeatChosen);
+    auto* saveRepeat =
+        centred(block, named(new QPushButton(tr("Sa&ve repeat\u2026")), "butSaveRepeat"));
+    connect(saveRepeat, &QPushButton::clicked, this, &Toolbox::saveRepeatRequested);
 
-    auto check = [this](const char* name, const QString& text, int left, int top, int width) {
-        return place(new QCheckBox(text, this), name, left, top, width, 240);
-    };
-    // One a row: two side by side would cut their captions at this width.
-    m_offset = check("chkOffset", QStringLiteral("Offset"), 30, 7080, 1365);
-    m_grid = check("chkGrid", QStringLiteral("Grid"), 30, 7335, 1365);
-    m_across = check("chkAcross", QStringLiteral("Across"), 30, 7590, 1365);
-    m_down = check("chkDown", QStringLiteral("Down"), 30, 7845, 1365);
-    m_background = check("chkBackground", QStringLiteral("Background"), 30, 8100, 1365);
+    m_seamMap = named(new QCheckBox(tr("Sea&m map")), "chkSeamMap");
+    m_offset = named(new QCheckBox(tr("&Offset")), "chkOffset");
+    m_grid = named(new QCheckBox(tr("Gr&id")), "chkGrid");
+    m_across = named(new QCheckBox(tr("&Across")), "chkAcross");
+    m_down = named(new QCheckBox(tr("&Down")), "chkDown");
+    m_background = named(new QCheckBox(tr("Bac&kground")), "chkBackground");
+    for (QCheckBox* check : {m_offset, m_grid, m_seamMap, m_across, m_down, m_background})
+        block->addWidget(check);
+    connect(m_seamMap, &QCheckBox::toggled, &m_tiles, &TileSettings::setSeamMap);
     connect(m_offset, &QCheckBox::toggled, &m_tiles, &TileSettings::setOffset);
     connect(m_grid, &QCheckBox::toggled, &m_tiles, &TileSettings::setGrid);
     connect(m_across, &QCheckBox::toggled, this, [this](bool on) {
@@ -175,19 +244,28 @@ void Toolbox::buildTileControls()
     connect(m_down, &QCheckBox::toggled, this,
             [this](bool on) { m_tiles.setAxis(on ? TileMode::Axis::Down : TileMode::Axis::Both); });
     connect(m_background, &QCheckBox::toggled, this, [this](bool page) {
-        m_colourFrame->setTitle(page ? PageColourCaption : FontColourCaption);
+        m_colourFrame->setTitle(page ? tr("Background color") : tr("Font's color"));
         showColourOnBars(page ? m_tiles.background() : m_sample.colour());
     });
 
-    caption(this, "lblZoomCaption", QStringLiteral("Zoom:"), 30, 8400);
-    m_zoomLabel = place(new QLabel(this), "lblZoom", 870, 8400, 405, 225);
-    m_zoom = place(new QScrollBar(Qt::Horizontal, this), "HScrollZoom", 30, 8670, 1365, 255);
+    auto* zoomCaption = named(new QLabel(tr("&Zoom:")), "lblZoomCaption");
+    m_zoomLabel = named(new QLabel, "lblZoom");
+    m_zoom = bar(Qt::Horizontal, "HScrollZoom");
+    zoomCaption->setBuddy(m_zoom);
+    block->addLayout(captionRow(zoomCaption, m_zoomLabel));
+    block->addWidget(m_zoom);
     m_zoom->setRange(TileMode::MinZoom, TileMode::MaxZoom);
     m_zoom->setPageStep(1);
     connect(m_zoom, &QScrollBar::valueChanged, &m_tiles, &TileSettings::setZoom);
 
-    m_contrast = place(new QLabel(this), "lblContrast", 30, 9030, 1365, 225);
-    m_verdict = place(new QLabel(this), "lblVerdict", 30, 9285, 1365, 225);
+    auto* copyCss = centred(block, named(new QPushButton(tr("Cop&y CSS")), "butCopyCss"));
+    connect(copyCss, &QPushButton::clicked, this, &Toolbox::copyCssRequested);
+
+    m_contrast = named(new QLabel, "lblContrast");
+    reserveWidth(m_contrast, tr("Contrast %1").arg(QStringLiteral("21.0:1")));
+    m_verdict = named(new QLabel, "lblVerdict");
+    block->addWidget(m_contrast);
+    block->addWidget(m_verdict);
     connect(&m_tiles, &TileSettings::modeChanged, this, &Toolbox::reflectMode);
     // The large-text threshold depends on the size.
     connect(&m_sample, &SampleSettings::sampleChanged, this, &Toolbox::showVerdict);
@@ -195,24 +273,76 @@ void Toolbox::buildTileControls()
     showContrast(-1);
 }
 
+void Toolbox::watchKeys()
+{
+    installEventFilter(this);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+}
+
+bool Toolbox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this)
+        return QWidget::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        hide();
+        return true;
+    }
+    // The sample text box takes every key the user types, Ctrl+C included.
+    if (watched == m_text)
+        return false;
+    return passToView(key);
+}
+
+bool Toolbox::passToView(const QKeyEvent* key)
+{
+    QWidget* view = m_view.data();
+    // Tab and Backtab move through the toolbox; Escape and F2 are the toolbox's own here.
+    static const int ownKeys[] = {Qt::Key_Tab, Qt::Key_Backtab, Qt::Key_Escape, Qt::Key_F2};
+    if (!view || !view->isVisible() ||
+        std::find(std::begin(ownKeys), std::end(ownKeys), key->key()) != std::end(ownKeys))
+        return false;
+    // A copy: the view accepts what it acts on and ignores the rest, which goes on to the
+    // control that has the focus here.
+    QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat(),
+                   key->count());
+    QCoreApplication::sendEvent(view, &copy);
+    return copy.isAccepted();
+}
+
+void Toolbox::repeatChosen()
+{
+    const auto kind = Repeat::Kind(m_repeat->currentData().toInt());
+    m_tiles.setRepeat(Repeat(kind, m_fraction->currentData().toInt()));
+}
+
 void Toolbox::reflectMode()
 {
     const TileMode& mode = m_tiles.mode();
     const QSignalBlocker offset(m_offset), grid(m_grid), across(m_across), down(m_down),
-        zoom(m_zoom);
+        zoom(m_zoom), seams(m_seamMap);
+    m_repeat->setCurrentIndex(m_repeat->findData(int(mode.repeat.kind)));
+    // A fraction belongs to a drop or a brick; the list keeps the last one for the next.
+    const bool shifts = mode.repeat.isDrop() || mode.repeat.isBrick();
+    if (shifts)
+        m_fraction->setCurrentIndex(m_fraction->findData(mode.repeat.parts()));
+    m_fraction->setEnabled(shifts);
+    m_seamMap->setChecked(mode.seamMap);
     m_offset->setChecked(mode.offset);
     m_grid->setChecked(mode.grid);
     m_across->setChecked(mode.axis == TileMode::Axis::Across);
     m_down->setChecked(mode.axis == TileMode::Axis::Down);
     m_zoom->setValue(mode.zoom);
-    m_zoomLabel->setText(QStringLiteral("%1\u00d7").arg(mode.zoom));
+    m_zoomLabel->setText(tr("%1\u00d7").arg(mode.zoom));
 }
 
 void Toolbox::showContrast(double ratio)
 {
     m_ratio = ratio;
-    m_contrast->setText(ratio < 0 ? QStringLiteral("Contrast: -")
-                                  : QStringLiteral("Contrast ") + Contrast::ratioText(ratio));
+    m_contrast->setText(ratio < 0 ? tr("Contrast: -")
+                                  : tr("Contrast %1").arg(Contrast::ratioText(ratio)));
     showVerdict();
 }
 
@@ -221,8 +351,7 @@ void Toolbox::showVerdict()
     if (m_ratio < 0)
         m_verdict->clear();
     else
-        m_verdict->setText(Contrast::passesAA(m_ratio, m_sample.size()) ? QStringLiteral("AA")
-                                                                        : QStringLiteral("fails"));
+        m_verdict->setText(Contrast::passesAA(m_ratio, m_sample.size()) ? tr("AA") : tr("fails"));
 }
 
 void Toolbox::load()
@@ -244,16 +373,47 @@ void Toolbox::load()
     // With no TrueType font the list stays empty and the sample keeps the default font.
     if (!families.isEmpty())
         m_fontList->setCurrentIndex(0);
-    m_fontCount->setText(QStringLiteral("%1 fonts").arg(families.size()));
+    m_fontCount->setText(tr("%1 &fonts").arg(families.size()));
 }
 
 void Toolbox::open()
 {
     if (!m_loaded)
         load();
+    if (!isVisible()) {
+        // The size the layout wants, before the window shows, so the place below is right.
+        adjustSize();
+        placeBesideView();
+    }
     show();
     raise();
     activateWindow();
+}
+
+QPoint Toolbox::besideView(const QRect& view, const QSize& box, const QRect& screen)
+{
+    int left = view.right() + 1 + BesideGap;
+    if (left + box.width() > screen.right() + 1) {
+        left = view.left() - BesideGap - box.width();
+        if (left < screen.left())
+            left = screen.right() + 1 - box.width();
+    }
+    const int top = std::clamp(view.top(), screen.top(),
+                               std::max(screen.top(), screen.bottom() + 1 - box.height()));
+    return {std::max(screen.left(), left), top};
+}
+
+void Toolbox::placeBesideView()
+{
+    QWidget* view = m_view.data();
+    if (!view || !view->isVisible())
+        return;
+    const QRect outer = frameGeometry();
+    if (!outer.intersects(view->frameGeometry()))
+        return;
+    const QScreen* screen = view->screen();
+    const QRect area = screen ? screen->availableGeometry() : view->frameGeometry();
+    move(besideView(view->frameGeometry(), outer.size(), area));
 }
 
 void Toolbox::setPositionTwips(const QPoint& twips)
@@ -315,8 +475,7 @@ void Toolbox::colourMoved()
 void Toolbox::sizeMoved(int barValue)
 {
     const int points = sizeFromBar(barValue);
-    m_sizeLabel->setText(QStringLiteral("%1 point").arg(points));
-    m_sizeLabel->adjustSize(); // grows to the right like an autosizing label
+    m_sizeLabel->setText(tr("%1 point").arg(points));
     m_sample.setSize(points);
 }
 
@@ -324,18 +483,25 @@ void Toolbox::fontChosen(int index)
 {
     if (index >= 0)
         m_sample.setFontFamily(m_fontList->itemText(index));
+    m_fontList->setToolTip(m_fontList->currentText());
 }
 
 void Toolbox::setOnTop(bool on)
 {
-    // Qt re-creates the window to change this flag, which hides it: put it back where it was.
+    // Qt re-creates the window to change its kind, which hides it: put it back where it was.
+    // Off top it is an ordinary window, which others may cover.
     const QPoint at = pos();
     const bool shown = isVisible();
+    const QPointer<QWidget> focused = focusWidget();
     m_changingFlags = true;
-    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    setWindowFlags(on ? Qt::Tool | Qt::WindowStaysOnTopHint : Qt::Window);
     if (shown) {
         move(at);
         show();
+        // The user was at the On Top box: the keyboard stays there.
+        activateWindow();
+        if (focused)
+            focused->setFocus();
     }
     m_changingFlags = false;
 }
@@ -344,7 +510,8 @@ void Toolbox::print()
 {
     QWidget* view = m_view.data();
     if (!view || !view->isVisible()) {
-        m_messages.show(this, MessageTitle, NoTiledViewText, MessageBoxes::Icon::Information);
+        m_messages.show(this, tr("Vadro"), tr("You must have a tiled image first"),
+                        MessageBoxes::Icon::Information);
         return;
     }
     QString why;
@@ -357,5 +524,5 @@ void Toolbox::print()
         return;
     qWarning("Printing failed: %s", qPrintable(why));
     view->close();
-    m_messages.show(this, MessageTitle, PrintFailedText, MessageBoxes::Icon::Warning);
+    m_messages.show(this, tr("Vadro"), tr("Can't be printed."), MessageBoxes::Icon::Warning);
 }

@@ -9,35 +9,35 @@ class PrintService;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class QVBoxLayout;
 class SampleSettings;
 class TileSettings;
 
 // The small tool window in which the user mixes the sample: text, TrueType font, size and
 // colour. It can keep itself above other windows and print the tiled view. Below, the tiled
-// view's switches (offset, grid, one axis, zoom), the page colour that the colour bars mix
-// while "Background" is ticked, and how well the sample reads on the tiles.
+// view's repeat and switches (offset, grid, seam map, one axis, zoom), the page colour that
+// the colour bars mix while "Background" is ticked, and how well the sample reads on the tiles.
+// Laid out at the desktop's font; every control has an access key and a place in the Tab
+// order. While it has the keyboard, the tiled view's keys still act on the view, except in
+// the sample text box.
 class Toolbox : public QWidget
 {
     Q_OBJECT
 public:
-    static const QString MessageTitle;
-    static const QString NoTiledViewText;
-    static const QString PrintFailedText;
-    static const QString FontColourCaption;
-    static const QString PageColourCaption;
-    static constexpr int InnerWidth = 1440; // twips
-    static constexpr int InnerHeight = 9600;
-
+    // A window of its own, not owned by the main window: unticking "On Top" makes it an
+    // ordinary window that others, the main window included, may cover. Its creator owns it.
     Toolbox(SampleSettings& sample, TileSettings& tiles, const FontCatalog& fonts,
-            PrintService& printer, MessageBoxes& messages, QWidget* owner);
+            PrintService& printer, MessageBoxes& messages);
 
-    // The window Print sends to the printer and closes when printing fails; may go away.
+    // The window Print sends to the printer and the view keys go to; may go away.
     void setTiledView(QWidget* view) { m_view = view; }
 
     // Shows the toolbox, loading it on the first call; brings it forward when it shows.
+    // When it would stand over the showing tiled view, it moves beside it.
     void open();
     // Where the window stands, its top-left in twips; before it is first opened, where it
     // will open (1000, 1000 unless set).
@@ -50,22 +50,42 @@ public:
     static int sizeFromBar(int barValue);
     static int barFromSize(int points);
 
+    // Where a window of `box` outer size stands beside the view (outer rectangle) on a screen:
+    // to its right, else to its left, else inside the screen's right edge; level with the
+    // view's top, and on the screen.
+    static QPoint besideView(const QRect& view, const QSize& box, const QRect& screen);
+
     // The measured contrast of the sample on the tiles; negative: nothing to measure.
     void showContrast(double ratio);
+
+Q_SIGNALS:
+    // "Copy CSS": the CSS of what the tiled view shows, as its Ctrl+C copies it.
+    void copyCssRequested();
+    // "Save repeat…": the repeat's unit, as the tiled view's Ctrl+S saves it.
+    void saveRepeatRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void build();
-    void buildTileControls();
+    void build(QVBoxLayout* column);
+    // The tiled view's switches, one block below the sample's controls.
+    void buildTileControls(QVBoxLayout* block);
     void load();
+    // Every control's keys pass through the toolbox first (see eventFilter).
+    void watchKeys();
+    // True when the key went to the tiled view and changed it.
+    bool passToView(const QKeyEvent* key);
+    void placeBesideView();
     // The bars show the colour they now mix: the page's while "Background" is ticked.
     void showColourOnBars(const QColor& colour);
     void colourMoved();
     // The switches follow the mode, whichever window changed it.
     void reflectMode();
+    // The repeat from the two lists.
+    void repeatChosen();
     void showVerdict();
     void sizeMoved(int barValue);
     void fontChosen(int index);
@@ -93,6 +113,9 @@ private:
     QComboBox* m_fontList = nullptr;
     QCheckBox* m_onTop = nullptr;
 
+    QComboBox* m_repeat = nullptr;
+    QComboBox* m_fraction = nullptr;
+    QCheckBox* m_seamMap = nullptr;
     QCheckBox* m_offset = nullptr;
     QCheckBox* m_grid = nullptr;
     QCheckBox* m_across = nullptr;

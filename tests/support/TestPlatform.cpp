@@ -73,6 +73,7 @@ TestPlatform::TestPlatform(const QString& settingsPath)
     auto f = std::make_unique<FakeFolderChooser>();
     chooser = f.get();
     platform.chooser = std::move(f);
+    saver = installFake<FakeSaveFileChooser>(platform.saver);
     fonts = installFake<FakeFontCatalog>(platform.fonts);
     printer = installFake<FakePrintService>(platform.printer);
     clipboard = installFake<FakeClipboard>(platform.clipboard);

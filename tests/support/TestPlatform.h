@@ -19,6 +19,7 @@
 #include "platform/Platform.h"
 #include "platform/PopupMenus.h"
 #include "platform/PrintService.h"
+#include "platform/SaveFileChooser.h"
 #include "platform/Shell.h"
 #include "platform/WallpaperSetter.h"
 
@@ -74,6 +75,20 @@ public:
     }
     std::optional<QString> answer; // nothing: the user cancels
     QStringList titles;
+    QStringList starts;
+};
+
+// The save dialog, answered by the test.
+class FakeSaveFileChooser : public SaveFileChooser
+{
+public:
+    std::optional<QString> choose(QWidget*, const QString&, const QString& startPath,
+                                  const QString&) override
+    {
+        starts.append(startPath);
+        return answer;
+    }
+    std::optional<QString> answer; // nothing: the user cancels
     QStringList starts;
 };
 
@@ -174,6 +189,7 @@ struct TestPlatform
     FakeCursor* cursor;
     FakePopupMenus* popups;
     FakeFolderChooser* chooser;
+    FakeSaveFileChooser* saver;
     FakeFontCatalog* fonts;
     FakePrintService* printer;
     FakeClipboard* clipboard;
