@@ -81,7 +81,7 @@ int benchThumbs(const QString& folder, bool useCache)
     const QSize cell(Twips::toPixels(ThumbGridGeometry::Thumb),
                      Twips::toPixels(ThumbGridGeometry::Thumb));
     ThumbnailCache cache(ThumbnailCache::defaultRoot());
-    ThumbnailCacheWriter writer(cache, &decoder);
+    ThumbnailCacheWriter writer(cache);
     ThumbnailBuilder::Options options;
     options.cache = useCache ? &cache : nullptr;
     options.flavour = ThumbnailBuilder::flavourFor(cell);
@@ -89,7 +89,7 @@ int benchThumbs(const QString& folder, bool useCache)
     QElapsedTimer clock;
     clock.start();
     ThumbnailBuilder::Result result =
-        ThumbnailBuilder::run(files.paths(), files.sizes(), cell, Qt::white, decoder, options);
+        ThumbnailBuilder::run(files.paths(), cell, Qt::white, decoder, options);
     const double seconds = clock.nsecsElapsed() / 1e9;
     const int toWrite = result.toWrite.size();
     // As the grid does: written after the build, on the writer's thread.
