@@ -7,6 +7,13 @@
 //                           does ($XDG_CACHE_HOME/thumbnails), or without it
 //                           "thumbs files=N seconds=S files_per_s=F peak_rss_mib=M cached=C
 //                            written=W write_seconds=T budget_peak_mib=B"
+//   vadro-bench grid DIR    the grid's background build as the window runs it, with a real event
+//                           loop, in a pane of 9 columns by 11 rows: an empty cache
+//                           ($XDG_CACHE_HOME/thumbnails), then a second visit on what the first
+//                           wrote, then a build cut short as closing the window does; each
+//                           "grid VISIT files=N first_screen_s=F all_s=A longest_stall_ms=S
+//                            peak_rss_mib=M" (times from the start of the folder's scan), and
+//                           "grid close files=N close_ms=C"
 //   vadro-bench tile        the tiled view's repaint of a 3840 x 2160 window, offset and grid on,
 //                           for tiles from 1 x 1 to 1024 x 1024 at zoom 1 to 8, beside a plain
 //                           fill of the same area in the same run (the floor); one line each
@@ -17,9 +24,13 @@
 //                           stderr, the slowest score's time and how many files did not decode
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
 #include <sys/resource.h>
 
@@ -29,6 +40,7 @@
 #include <vector>
 
 #include "app/Resources.h"
+#include "layout/PaneLayout.h"
 #include "layout/Twips.h"
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
@@ -37,12 +49,16 @@
 #include "listing/TypeFilter.h"
 #include "platform/FileTypeInfo.h"
 #include "platform/ImageDecoder.h"
+#include "platform/MessageBoxes.h"
 #include "preview/SeamScore.h"
 #include "preview/TilePainter.h"
 #include "thumbs/ThumbGridGeometry.h"
+#include "thumbs/ThumbnailBase.h"
 #include "thumbs/ThumbnailBuilder.h"
 #include "thumbs/ThumbnailCache.h"
 #include "thumbs/ThumbnailCacheWriter.h"
+#include "thumbs/ThumbnailGrid.h"
+#include "thumbs/ThumbnailSurface.h"
 #include "ui/FileText.h"
 #include "ui/StatusBar.h"
 
@@ -58,7 +74,7 @@ double peakRssMib()
 int usage()
 {
     QTextStream(stderr)
-        << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR | tile | seam DIR\n";
+        << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR | grid DIR | tile | seam DIR\n";
     return 2;
 }
 
@@ -114,6 +130,140 @@ int benchThumbs(const QString& folder, bool useCache)
         QTextStream(stderr) << "vadro-bench: " << blank << " of " << thumbs.size()
                             << " files did not decode\n";
     return thumbs.isEmpty() ? 1 : 0;
+}
+
+class PrintedMessages : public MessageBoxes
+{
+public:
+    void show(QWidget*, const QString&, const QString& text, Icon) override
+    {
+        QTextStream(stderr) << "vadro-bench: message: " << text << "\n";
+    }
+};
+
+// The grid as the main window holds it, in a pane of a 1500 x 900 window.
+struct GridWindow
+{
+    explicit GridWindow(const ImageDecoder& decoder)
+        : count(&window), progress(&window), base(&window),
+          grid(new ThumbnailGrid(base, count, progress, decoder, messages, &window))
+    {
+        window.resize(1500, 900);
+        PaneLayout layout(2000, 11900);
+        layout.windowResized(Twips::fromPixels(1500));
+        LayoutInput in;
+        in.windowWidth = Twips::fromPixels(1500);
+        in.innerHeight = Twips::fromPixels(860);
+        in.toolbarHeight = Twips::fromPixels(30);
+        rects = layout.sizeControls(in);
+        base.place(rects);
+        base.show();
+        window.show();
+    }
+    PrintedMessages messages;
+    QWidget window;
+    QLabel count;
+    QProgressBar progress;
+    ThumbnailBase base;
+    ThumbnailGrid* grid;
+    PaneRects rects;
+};
+
+struct GridVisit
+{
+    double firstScreen = -1;
+    double all = -1;
+    double longestStall = 0;
+    qint64 files = 0;
+    qint64 screen = 0;
+};
+
+// A listing and its build with the event loop running: when the cells in view are all filled,
+// when every cell is, and the longest the loop went without serving a 1 ms timer.
+GridVisit visitGrid(GridWindow& w, const QString& folder)
+{
+    GridVisit visit;
+    ThumbnailGrid& grid = *w.grid;
+    const ThumbnailSurface& surface = grid.surface();
+    QElapsedTimer clock;
+    clock.start();
+    FileList files;
+    files.setPattern(TypeFilter().filePattern());
+    files.setPath(folder);
+    visit.files = files.count();
+    QEventLoop loop;
+    QObject::connect(&grid, &ThumbnailGrid::built, &loop, &QEventLoop::quit);
+    double last = 0;
+    const auto [first, end] = ThumbGridGeometry::visibleRange(
+        0, int(w.rects.thumbBase.height),
+        ThumbGridGeometry::columns(w.rects.thumbSurfaceWidth, w.rects.thumbScrollBar.width),
+        visit.files);
+    visit.screen = end - first;
+    const auto look = [&] {
+        const double now = clock.nsecsElapsed() / 1e9;
+        visit.longestStall = std::max(visit.longestStall, (now - last) * 1000);
+        last = now;
+        if (visit.firstScreen < 0) {
+            bool filled = true;
+            for (qint64 i = first; i < end && filled; ++i)
+                filled = !surface.isPending(i);
+            if (filled)
+                visit.firstScreen = now;
+        }
+    };
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, &loop, look);
+    tick.start(1);
+    last = clock.nsecsElapsed() / 1e9;
+    grid.build(files);
+    look();
+    if (grid.isBuilding())
+        loop.exec();
+    look();
+    visit.all = clock.nsecsElapsed() / 1e9;
+    return visit;
+}
+
+int benchGrid(const QString& folder)
+{
+    QtImageDecoder decoder;
+    QTextStream out(stdout);
+    const auto report = [&out](const char* what, const GridVisit& v) {
+        out << "grid " << what << " files=" << v.files << " screen_cells=" << v.screen
+            << " first_screen_s=" << QString::number(v.firstScreen, 'f', 3)
+            << " all_s=" << QString::number(v.all, 'f', 3)
+            << " longest_stall_ms=" << QString::number(v.longestStall, 'f', 1)
+            << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << "\n";
+        out.flush();
+    };
+    {
+        GridWindow w(decoder);
+        const GridVisit first = visitGrid(w, folder);
+        report("first", first);
+        if (first.files == 0)
+            return 1;
+        w.grid->waitForCacheWrites();
+        report("second", visitGrid(w, folder));
+        delete w.grid;
+    }
+    // Closing during a first visit: the grid goes while decodes run.
+    QTemporaryDir empty;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(empty.path()));
+    GridWindow w(decoder);
+    FileList files;
+    files.setPattern(TypeFilter().filePattern());
+    files.setPath(folder);
+    w.grid->build(files);
+    QEventLoop loop;
+    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+    loop.exec();
+    QElapsedTimer clock;
+    clock.start();
+    delete w.grid;
+    out << "grid close files=" << files.count()
+        << " close_ms=" << QString::number(clock.nsecsElapsed() / 1e6, 'f', 1) << "\n";
+    return 0;
 }
 
 int benchList(const QString& folder)
@@ -287,6 +437,8 @@ int main(int argc, char* argv[])
         return benchSeam(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("list"))
         return benchList(args[2]);
+    if (args.size() == 3 && args[1] == QLatin1String("grid"))
+        return benchGrid(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("thumbs"))
         return benchThumbs(args[2], true);
     if (args.size() == 4 && args[1] == QLatin1String("thumbs") &&

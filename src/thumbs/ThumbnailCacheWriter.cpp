@@ -40,6 +40,7 @@ void ThumbnailCacheWriter::add(QVector<ThumbnailCache::Entry> entries)
             m_queuedBytes += bytesOf(entry);
             m_queue.push_back(std::move(entry));
         }
+        m_parked = false;
         // Started on first use: a run that never writes has no thread.
         if (!m_thread.joinable())
             m_thread = std::thread([this] { run(); });
@@ -59,6 +60,7 @@ void ThumbnailCacheWriter::release()
         std::lock_guard<std::mutex> lock(m_mutex);
         if (m_holds > 0)
             --m_holds;
+        m_parked = false;
     }
     m_wake.notify_all();
 }
@@ -68,6 +70,7 @@ void ThumbnailCacheWriter::setHoldLimit(qint64 bytes)
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_holdLimit = bytes;
+        m_parked = false;
     }
     m_wake.notify_all();
 }
@@ -87,6 +90,12 @@ void ThumbnailCacheWriter::waitForIdle()
     --m_waiters;
 }
 
+void ThumbnailCacheWriter::waitUntilSettled()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_idle.wait(lock, [this] { return !m_thread.joinable() || (m_parked && !m_busy); });
+}
+
 int ThumbnailCacheWriter::written() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -97,10 +106,16 @@ void ThumbnailCacheWriter::run()
 {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] {
+        const auto writable = [this] {
             return m_stop || (!m_queue.empty() &&
                               (m_holds == 0 || m_waiters > 0 || m_queuedBytes > m_holdLimit));
-        });
+        };
+        while (!writable()) {
+            m_parked = true;
+            m_idle.notify_all();
+            m_wake.wait(lock);
+        }
+        m_parked = false;
         if (m_stop)
             break;
         ThumbnailCache::Entry entry = std::move(m_queue.front());

@@ -35,6 +35,8 @@ public:
     void setReleased(std::function<void(qint64 bytes)> released);
     // Blocks until everything added so far is written, held or not.
     void waitForIdle();
+    // Blocks until the writer has written what it may now and waits for more or for a release.
+    void waitUntilSettled();
     int written() const;
 
 private:
@@ -51,6 +53,7 @@ private:
     int m_holds = 0;
     int m_waiters = 0;
     bool m_busy = false;
+    bool m_parked = false;
     bool m_stop = false;
     int m_written = 0;
     std::thread m_thread;

@@ -3,10 +3,15 @@
 #include <QThread>
 #include <QThreadPool>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 
 #include "platform/ImageDecoder.h"
 #include "thumbs/ThumbnailCacheWriter.h"
@@ -21,6 +26,15 @@ struct Batch
     QStringList paths;
     ThumbnailBuilder::Setup setup;
 };
+
+// The pool's threads give way to the window's: on a machine whose cores they fill, the event
+// loop still runs at once. Linux sets the nice value per thread.
+void yieldToTheWindow()
+{
+    static thread_local bool lowered = false;
+    if (!std::exchange(lowered, true))
+        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
+}
 
 qint64 bytesOf(const QImage& image)
 {
@@ -258,6 +272,7 @@ void ThumbnailQueue::startWorkers()
 
 void ThumbnailQueue::work(const std::shared_ptr<State>& s)
 {
+    yieldToTheWindow();
     std::unique_lock<std::mutex> lock(s->mutex);
     while (!s->stopped && s->next < s->order.size()) {
         const int index = s->order[s->next++];
