@@ -477,6 +477,46 @@ int writePhotos(const QString& outDir)
     return failed;
 }
 
+// --- a folder of photographs ------------------------------------------------------------------
+// COUNT photographs of 3000 x 2000 for the grid's build: a few dozen distinct pictures, every
+// third progressive, then copies of them under new names, so that a large folder takes seconds,
+// not minutes, to make.
+
+int writeGridPhotos(const QString& outDir, int count)
+{
+    constexpr int Distinct = 30;
+    std::atomic<int> next{0}, failed{0};
+    std::mutex report;
+    const auto name = [&outDir](int i) {
+        return QStringLiteral("%1/photo-%2.jpg").arg(outDir).arg(i, 5, 10, QLatin1Char('0'));
+    };
+    auto work = [&] {
+        for (int index; (index = next++) < std::min(count, Distinct);) {
+            const QImage image = photo(QSize(3000, 2000), 0x6A1Du + quint32(index))
+                                     .convertToFormat(QImage::Format_RGB888);
+            QImageWriter writer(name(index), "jpg");
+            writer.setQuality(90);
+            writer.setProgressiveScanWrite(index % 3 == 2);
+            writer.setOptimizedWrite(true);
+            if (!writer.write(image)) {
+                const std::lock_guard<std::mutex> lock(report);
+                std::fprintf(stderr, "vadro-samples: cannot write %s: %s\n",
+                             qPrintable(name(index)), qPrintable(writer.errorString()));
+                ++failed;
+            }
+        }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+    for (int i = Distinct; i < count && failed == 0; ++i)
+        if (!QFile::copy(name(i % Distinct), name(i))) {
+            std::fprintf(stderr, "vadro-samples: cannot write %s\n", qPrintable(name(i)));
+            ++failed;
+        }
+    return failed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -484,11 +524,15 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const bool corpus = argc == 3 && std::strcmp(argv[1], "--corpus") == 0;
     const bool photos = argc == 3 && std::strcmp(argv[1], "--photos") == 0;
-    if (argc != 2 && !corpus && !photos) {
+    const int gridPhotos = argc == 4 && std::strcmp(argv[1], "--grid-photos") == 0
+                               ? std::max(0, std::atoi(argv[2]))
+                               : -1;
+    if (argc != 2 && !corpus && !photos && gridPhotos < 0) {
         std::fprintf(stderr,
                      "usage: vadro-samples OUTDIR           sample tiles\n"
                      "       vadro-samples --corpus OUTDIR  the %d-file benchmark corpus\n"
-                     "       vadro-samples --photos OUTDIR  large photographs, JPEG, PNG, PPM\n",
+                     "       vadro-samples --photos OUTDIR  large photographs, JPEG, PNG, PPM\n"
+                     "       vadro-samples --grid-photos COUNT OUTDIR  COUNT 3000 x 2000 JPEGs\n",
                      CorpusFiles);
         return 2;
     }
@@ -504,6 +548,8 @@ int main(int argc, char** argv)
         }
     if (photos)
         return writePhotos(outDir) > 0 ? 1 : 0;
+    if (gridPhotos >= 0)
+        return writeGridPhotos(outDir, gridPhotos) > 0 ? 1 : 0;
     if (corpus) {
         if (writeCorpus(outDir) > 0)
             return 1;

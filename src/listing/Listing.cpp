@@ -7,7 +7,6 @@
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/IconCache.h"
-#include "listing/ListingGate.h"
 #include "listing/UnlistedTypesHint.h"
 #include "ui/FileText.h"
 #include "ui/HoverHint.h"
@@ -29,7 +28,7 @@ QString countText(int count)
 Listing::Listing(FileList& files, FileListModel& model, IconCache& icons, QLabel& countLabel,
                  StatusBar& status, Hooks hooks, QObject* parent)
     : QObject(parent), m_files(files), m_model(model), m_icons(icons), m_count(countLabel),
-      m_status(status), m_hooks(std::move(hooks)), m_gate(new ListingGate(this))
+      m_status(status), m_hooks(std::move(hooks))
 {
     m_model.setIconCache(&m_icons);
 }
@@ -89,9 +88,6 @@ void Listing::showFiles()
 
 void Listing::refresh()
 {
-    if (m_gate->deferred([this] { refresh(); }))
-        return;
-    const ListingGate::Hold listing(*m_gate);
     WaitCursor wait;
     clearList();
     m_hooks.showThumbSurface(false);
@@ -112,9 +108,6 @@ void Listing::refresh()
 
 void Listing::treeChanged()
 {
-    if (m_gate->deferred([this] { treeChanged(); }))
-        return;
-    const ListingGate::Hold listing(*m_gate);
     const QString folder = m_hooks.treeFolder();
     if (m_files.path() == folder)
         return;
@@ -137,9 +130,6 @@ void Listing::treeChanged()
 
 void Listing::browsed(const QString& folder, const QString& pattern)
 {
-    if (m_gate->deferred([this, folder, pattern] { browsed(folder, pattern); }))
-        return;
-    const ListingGate::Hold listing(*m_gate);
     if (folder.isEmpty() || folder == m_files.path())
         return;
     m_hooks.closeTiledView();

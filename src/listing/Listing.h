@@ -8,7 +8,6 @@
 class FileList;
 class FileListModel;
 class IconCache;
-class ListingGate;
 class QLabel;
 class StatusBar;
 
@@ -69,5 +68,4 @@ private:
     QLabel& m_count;
     StatusBar& m_status;
     Hooks m_hooks;
-    ListingGate* m_gate;
 };
