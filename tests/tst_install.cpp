@@ -100,6 +100,22 @@ void TestInstall::installPutsEveryFileInItsPlace()
     }
     QCOMPARE(pngs, 7);
 
+    // No placeholder address anywhere; the licence where packagers and software centres look.
+    QDirIterator all(root.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (all.hasNext()) {
+        QFile installed(all.next());
+        QVERIFY(installed.open(QIODevice::ReadOnly));
+        const QByteArray bytes = installed.readAll();
+        for (const char* placeholder : {"example.org", "example.com"})
+            QVERIFY2(!bytes.contains(placeholder), qPrintable(installed.fileName()));
+    }
+    for (const char* licensed :
+         {"share/doc/vadro/copyright", "share/metainfo/org.example.vadro.metainfo.xml"}) {
+        QFile file(root.filePath(QLatin1String(licensed)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(file.readAll().contains("GPL-3.0-or-later"), licensed);
+    }
+
     // Read as text: QSettings would take the ';' of the lists for comments.
     QFile entryFile(root.filePath(QStringLiteral("share/applications/vadro.desktop")));
     QVERIFY(entryFile.open(QIODevice::ReadOnly));

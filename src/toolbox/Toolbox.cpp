@@ -473,14 +473,8 @@ void Toolbox::print()
         return;
     }
     QString why;
-    bool printed = false;
-    {
-        WaitCursor wait;
-        printed = m_printer.printWindow(view, &why);
-    }
-    if (printed)
-        return;
-    qWarning("Printing failed: %s", qPrintable(why));
-    view->close();
-    m_messages.show(this, tr("Vadro"), tr("Can't be printed."), MessageBoxes::Icon::Warning);
+    // A failure keeps the tiled view open, to try again once the printer is set up.
+    if (m_printer.printWindow(view, &why) == PrintService::Outcome::Failed)
+        m_messages.show(this, tr("Vadro"), tr("Can't be printed: %1").arg(why),
+                        MessageBoxes::Icon::Warning);
 }
