@@ -87,7 +87,7 @@ void TestSession::emptyStoreGivesTheDefaults()
     QCOMPARE(state.window->width(), 6500.0);
     QVERIFY(state.view.toolbar && state.view.statusBar && state.view.tree && state.view.preview);
     QCOMPARE(state.view.listStyle, 0);
-    QCOMPARE(state.view.mode, 1); // large icons
+    QCOMPARE(state.view.mode, ViewMode::LargeIcons);
     QCOMPARE(state.isaLeft, 2000);
     QCOMPARE(state.isbLeft, 5000);
     QCOMPARE(state.tiled.left, 1000);
@@ -142,7 +142,7 @@ void TestSession::viewStateRoundTrip()
     state.view.statusBar = true;
     state.view.tree = false;
     state.view.preview = true;
-    state.view.mode = 0; // thumbnails showing, details the list's style
+    state.view.mode = ViewMode::Thumbnails; // details is the list's style
     state.view.listStyle = 3;
     state.isaLeft = 2500;
     state.isbLeft = 6100;
@@ -158,7 +158,8 @@ void TestSession::viewStateRoundTrip()
     QCOMPARE(back.folder, QStringLiteral("/a;b"));
     QVERIFY(!back.view.toolbar && back.view.statusBar && !back.view.tree && back.view.preview);
     QCOMPARE(back.view.listStyle, 3);
-    QCOMPARE(back.view.mode, 4); // the next run starts in the list style, never in thumbnails
+    QCOMPARE(back.view.mode,
+             ViewMode::Details); // the next run starts in the list style, never in thumbnails
     QCOMPARE(back.isaLeft, 2500);
     QCOMPARE(back.isbLeft, 6100);
     QCOMPARE(back.tiled.left, -300);

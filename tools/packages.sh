@@ -27,9 +27,10 @@ VADRO_RUNTIME_PACKAGES=(libqt6svg6 qt6-image-formats-plugins shared-mime-info ad
 # What the tests and the checks need besides.
 # poppler-utils renders printed pages; gsettings and its schemas take a real wallpaper setting;
 # a CFF font and a bitmap font that the font list must leave out; the validators of the
-# installed files and the package tools.
+# installed files and the package tools; Qt's linguist tools check the translation template.
 VADRO_TEST_PACKAGES=(clang-format poppler-utils libglib2.0-bin gsettings-desktop-schemas
-    fonts-cantarell fonts-terminus-otb desktop-file-utils appstream dpkg-dev xvfb xauth)
+    fonts-cantarell fonts-terminus-otb desktop-file-utils appstream dpkg-dev xvfb xauth
+    qt6-tools-dev qt6-l10n-tools)
 # A display of its own for machines without one.
 VADRO_DISPLAY_PACKAGES=(xvfb xauth)
 # What tools/screenshots needs: a private file system view, a display, keys

@@ -29,13 +29,29 @@ enum class Command
     About,
 };
 
-// The mode index of a view command: 0 thumbnails .. 4 details.
-inline int viewModeIndex(Command c)
+// What the file area shows: the thumbnail grid or the list in one of its four styles, in the
+// order of the view commands.
+enum class ViewMode
 {
-    return static_cast<int>(c) - static_cast<int>(Command::ViewThumbnails);
+    Thumbnails,
+    LargeIcons,
+    SmallIcons,
+    List,
+    Details
+};
+
+inline ViewMode viewModeOf(Command c)
+{
+    return static_cast<ViewMode>(static_cast<int>(c) - static_cast<int>(Command::ViewThumbnails));
 }
 
-inline Command viewCommand(int modeIndex)
+// The list's style (0 large icons .. 3 details, as stored) of a list view mode, and back.
+inline int listStyleOf(ViewMode mode)
 {
-    return static_cast<Command>(static_cast<int>(Command::ViewThumbnails) + modeIndex);
+    return static_cast<int>(mode) - 1;
+}
+
+inline ViewMode viewModeOfListStyle(int style)
+{
+    return static_cast<ViewMode>(style + 1);
 }

@@ -1,5 +1,6 @@
 #include "app/CommandTable.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstring>
@@ -32,7 +33,8 @@ constexpr E ViewMenu[] = {
     Item(C::ViewList),
     Item(C::ViewDetails),
     Separator("mnuBar2"),
-    {E::SubmenuBegin, C::Open, "mnuViewArrangeIcons", "Arrange Icons"},
+    {E::SubmenuBegin, C::Open, "mnuViewArrangeIcons",
+     QT_TRANSLATE_NOOP("CommandTable", "Arrange Icons")},
     Item(C::SortByName),
     Item(C::SortBySize),
     Item(C::SortByType),
@@ -48,17 +50,17 @@ constexpr E HelpMenu[] = {Item(C::HelpContents), Item(C::WebPage), Separator("mn
                           Item(C::About)};
 
 constexpr E ListPopup[] = {
-    {E::Item, C::Refresh, "mnuLvRefresh", "Refresh"},
+    {E::Item, C::Refresh, "mnuLvRefresh", QT_TRANSLATE_NOOP("CommandTable", "Refresh")},
     Separator(),
-    {E::SubmenuBegin, C::Open, "mnuLvView", "View"},
-    {E::Item, C::ViewThumbnails, "mnuIcons0", "Thumbnails"},
-    {E::Item, C::ViewLargeIcons, "mnuIcons1", "Large icons"},
-    {E::Item, C::ViewSmallIcons, "mnuIcons2", "Small icons"},
-    {E::Item, C::ViewList, "mnuIcons3", "List"},
-    {E::Item, C::ViewDetails, "mnuIcons4", "Details"},
+    {E::SubmenuBegin, C::Open, "mnuLvView", QT_TRANSLATE_NOOP("CommandTable", "View")},
+    {E::Item, C::ViewThumbnails, "mnuIcons0", QT_TRANSLATE_NOOP("CommandTable", "Thumbnails")},
+    {E::Item, C::ViewLargeIcons, "mnuIcons1", QT_TRANSLATE_NOOP("CommandTable", "Large icons")},
+    {E::Item, C::ViewSmallIcons, "mnuIcons2", QT_TRANSLATE_NOOP("CommandTable", "Small icons")},
+    {E::Item, C::ViewList, "mnuIcons3", QT_TRANSLATE_NOOP("CommandTable", "List")},
+    {E::Item, C::ViewDetails, "mnuIcons4", QT_TRANSLATE_NOOP("CommandTable", "Details")},
     {E::SubmenuEnd, C::Open, "", ""},
     Separator(),
-    {E::SubmenuBegin, C::Open, "mnuLvSort", "Arrange icons"},
+    {E::SubmenuBegin, C::Open, "mnuLvSort", QT_TRANSLATE_NOOP("CommandTable", "Arrange icons")},
     {E::Item, C::SortByName, "mnuLvArr0", nullptr},
     {E::Item, C::SortBySize, "mnuLvArr1", nullptr},
     {E::Item, C::SortByType, "mnuLvArr2", nullptr},
@@ -67,17 +69,21 @@ constexpr E ListPopup[] = {
     {E::Item, C::SortDescending, "mnuLvShortZA", nullptr},
     {E::SubmenuEnd, C::Open, "", ""},
 };
-constexpr E PreviewPopup[] = {{E::Item, C::TogglePreview, "mnuHidePv", "Hide Preview"}};
-constexpr E ToolbarPopup[] = {{E::Item, C::ToggleToolbar, "mnuHideTb", "Hide Toolbar"}};
-constexpr E TreePopup[] = {{E::Item, C::ToggleTree, "mnuHideTv", "Hide Folders Tree"}};
-constexpr E WallpaperPopup[] = {{E::Item, C::Wallpaper, "mnuPWallp", "Set Wallpaper"}};
+constexpr E PreviewPopup[] = {
+    {E::Item, C::TogglePreview, "mnuHidePv", QT_TRANSLATE_NOOP("CommandTable", "Hide Preview")}};
+constexpr E ToolbarPopup[] = {
+    {E::Item, C::ToggleToolbar, "mnuHideTb", QT_TRANSLATE_NOOP("CommandTable", "Hide Toolbar")}};
+constexpr E TreePopup[] = {
+    {E::Item, C::ToggleTree, "mnuHideTv", QT_TRANSLATE_NOOP("CommandTable", "Hide Folders Tree")}};
+constexpr E WallpaperPopup[] = {
+    {E::Item, C::Wallpaper, "mnuPWallp", QT_TRANSLATE_NOOP("CommandTable", "Set Wallpaper")}};
 
 using Menu = CommandTable::Menu;
 constexpr Menu Bar[] = {
-    {"mnuFile", "File", FileMenu, int(std::size(FileMenu))},
-    {"mnuView", "View", ViewMenu, int(std::size(ViewMenu))},
-    {"mnuTools", "Tools", ToolsMenu, int(std::size(ToolsMenu))},
-    {"mnuHelp", "Help", HelpMenu, int(std::size(HelpMenu))},
+    {"mnuFile", QT_TRANSLATE_NOOP("CommandTable", "File"), FileMenu, int(std::size(FileMenu))},
+    {"mnuView", QT_TRANSLATE_NOOP("CommandTable", "View"), ViewMenu, int(std::size(ViewMenu))},
+    {"mnuTools", QT_TRANSLATE_NOOP("CommandTable", "Tools"), ToolsMenu, int(std::size(ToolsMenu))},
+    {"mnuHelp", QT_TRANSLATE_NOOP("CommandTable", "Help"), HelpMenu, int(std::size(HelpMenu))},
 };
 // In the order of MainMenus::Popup.
 constexpr Menu Popups[] = {
@@ -90,19 +96,22 @@ constexpr Menu Popups[] = {
 
 using Button = CommandTable::Button;
 constexpr Button Toolbar[] = {
-    {C::Open, "Open", "Open", "open", false},
+    {C::Open, "Open", QT_TRANSLATE_NOOP("CommandTable", "Open"), "open", false},
     {C::Open, nullptr, nullptr, nullptr, false},
-    {C::ViewThumbnails, "View Thumbnails", "View Thumbnails", "thumbnails", true},
-    {C::ViewLargeIcons, "View Large Icons", "Large Icons", "large-icons", true},
-    {C::ViewSmallIcons, "View Small Icons", "Small Icons", "small-icons", true},
-    {C::ViewList, "View List", "List", "list", true},
-    {C::ViewDetails, "View Details", "Details", "details", true},
+    {C::ViewThumbnails, "View Thumbnails", QT_TRANSLATE_NOOP("CommandTable", "View Thumbnails"),
+     "thumbnails", true},
+    {C::ViewLargeIcons, "View Large Icons", QT_TRANSLATE_NOOP("CommandTable", "Large Icons"),
+     "large-icons", true},
+    {C::ViewSmallIcons, "View Small Icons", QT_TRANSLATE_NOOP("CommandTable", "Small Icons"),
+     "small-icons", true},
+    {C::ViewList, "View List", QT_TRANSLATE_NOOP("CommandTable", "List"), "list", true},
+    {C::ViewDetails, "View Details", QT_TRANSLATE_NOOP("CommandTable", "Details"), "details", true},
     {C::Open, nullptr, nullptr, nullptr, false},
-    {C::Toolbox, "Toolbox", "Toolbox", "toolbox", false},
-    {C::Options, "Options", "Options", "options", false},
+    {C::Toolbox, "Toolbox", QT_TRANSLATE_NOOP("CommandTable", "Toolbox"), "toolbox", false},
+    {C::Options, "Options", QT_TRANSLATE_NOOP("CommandTable", "Options"), "options", false},
     {C::Open, nullptr, nullptr, nullptr, false},
-    {C::HelpContents, "Help", "Help", "help", false},
-    {C::About, "About", "About", "about", false},
+    {C::HelpContents, "Help", QT_TRANSLATE_NOOP("CommandTable", "Help"), "help", false},
+    {C::About, "About", QT_TRANSLATE_NOOP("CommandTable", "About"), "about", false},
 };
 
 bool satisfied(CommandTable::Needs needs, Qt::KeyboardModifiers modifiers)
@@ -127,53 +136,87 @@ const CommandTable::Row* CommandTable::table(int* count)
     // In Command's order; row() relies on it. Keys are tried in this order, at most one a press.
     // F1 opens the help as well: Linux has no platform help key.
     static constexpr Row Rows[] = {
-        {Command::Open, "mnuFileOpen", "&Open             Ctl+ O", "Browse for files", false,
-         Qt::Key_O, Needs::Ctrl},
-        {Command::Wallpaper, "mnuWallp", "&Wallpaper      Ctl+ W",
-         "Set the selected image as Wallpaper", false, Qt::Key_W, Needs::Ctrl},
-        {Command::Exit, "mnuFileExit", "Exit                Alt+ X", "Exit the program", false,
-         Qt::Key_X, Needs::Alt},
-        {Command::ToggleToolbar, "mnuViewToolbar", "Toolbar               Ctl+ T",
-         "Hide or show the Toolbar", true, Qt::Key_T, Needs::Ctrl},
-        {Command::ToggleStatusBar, "mnuViewStatusBar", "Status Bar          Ctl+ S",
-         "Hide or show the Status Bar", true, Qt::Key_S, Needs::Ctrl},
-        {Command::ToggleTree, "mnuViewTv", "Folders tree        Ctl+ F",
-         "Hide or show the Folders Tree", true, Qt::Key_F, Needs::Ctrl},
-        {Command::TogglePreview, "mnuViewPv", "Preview              Ctl+ P",
-         "Hide or show the Preview Area", true, Qt::Key_P, Needs::Ctrl},
-        {Command::ViewThumbnails, "mnuListViewMode0", "Thumbnails          F4",
-         "Show thumbnails for the image files", true, Qt::Key_F4, Needs::Any},
-        {Command::ViewLargeIcons, "mnuListViewMode1", "Large Icons         F6",
-         "Use Large icons for the Listview's contents", true, Qt::Key_F6, Needs::Any},
-        {Command::ViewSmallIcons, "mnuListViewMode2", "Small Icons          F7",
-         "Use Small icons for the Listview's contents", true, Qt::Key_F7, Needs::Any},
-        {Command::ViewList, "mnuListViewMode3", "List                      F8",
-         "Show the Listview's contents in a List", true, Qt::Key_F8, Needs::Any},
-        {Command::ViewDetails, "mnuListViewMode4", "Details                 F9",
-         "Show Details for the Listview's contents", true, Qt::Key_F9, Needs::Any},
-        {Command::SortByName, "mnuArrange0", "By Name", "Arrange the Listview's contents by Name",
-         true, 0, Needs::NoKey},
-        {Command::SortBySize, "mnuArrange1", "By Size", "Arrange the Listview's contents by Size",
-         true, 0, Needs::NoKey},
-        {Command::SortByType, "mnuArrange2", "By Type", "Arrange the Listview's contents by Type",
-         true, 0, Needs::NoKey},
-        {Command::SortAscending, "mnuShortAZ", "Ascending", "Ascending order", true, 0,
-         Needs::NoKey},
-        {Command::SortDescending, "mnuShortZA", "Descending", "Descending order", true, 0,
-         Needs::NoKey},
-        {Command::Refresh, "mnuViewRefresh", "Refresh              F5",
-         "Refresh the contents of the Listview window", false, Qt::Key_F5, Needs::Any},
-        {Command::Toolbox, "mnuTbox", "Toolbox         F2",
-         "With the Toolbox, you can test Fonts for use in the Internet", false, Qt::Key_F2,
+        {Command::Open, "mnuFileOpen",
+         QT_TRANSLATE_NOOP("CommandTable", "&Open             Ctl+ O"),
+         QT_TRANSLATE_NOOP("CommandTable", "Browse for files"), false, Qt::Key_O, Needs::Ctrl},
+        {Command::Wallpaper, "mnuWallp",
+         QT_TRANSLATE_NOOP("CommandTable", "&Wallpaper      Ctl+ W"),
+         QT_TRANSLATE_NOOP("CommandTable", "Set the selected image as Wallpaper"), false, Qt::Key_W,
+         Needs::Ctrl},
+        {Command::Exit, "mnuFileExit",
+         QT_TRANSLATE_NOOP("CommandTable", "Exit                Alt+ X"),
+         QT_TRANSLATE_NOOP("CommandTable", "Exit the program"), false, Qt::Key_X, Needs::Alt},
+        {Command::ToggleToolbar, "mnuViewToolbar",
+         QT_TRANSLATE_NOOP("CommandTable", "Toolbar               Ctl+ T"),
+         QT_TRANSLATE_NOOP("CommandTable", "Hide or show the Toolbar"), true, Qt::Key_T,
+         Needs::Ctrl},
+        {Command::ToggleStatusBar, "mnuViewStatusBar",
+         QT_TRANSLATE_NOOP("CommandTable", "Status Bar          Ctl+ S"),
+         QT_TRANSLATE_NOOP("CommandTable", "Hide or show the Status Bar"), true, Qt::Key_S,
+         Needs::Ctrl},
+        {Command::ToggleTree, "mnuViewTv",
+         QT_TRANSLATE_NOOP("CommandTable", "Folders tree        Ctl+ F"),
+         QT_TRANSLATE_NOOP("CommandTable", "Hide or show the Folders Tree"), true, Qt::Key_F,
+         Needs::Ctrl},
+        {Command::TogglePreview, "mnuViewPv",
+         QT_TRANSLATE_NOOP("CommandTable", "Preview              Ctl+ P"),
+         QT_TRANSLATE_NOOP("CommandTable", "Hide or show the Preview Area"), true, Qt::Key_P,
+         Needs::Ctrl},
+        {Command::ViewThumbnails, "mnuListViewMode0",
+         QT_TRANSLATE_NOOP("CommandTable", "Thumbnails          F4"),
+         QT_TRANSLATE_NOOP("CommandTable", "Show thumbnails for the image files"), true, Qt::Key_F4,
          Needs::Any},
-        {Command::Options, "mnuToolsOptions", "Options         F3",
-         "Customize the software's behavior", false, 0, Needs::NoKey},
+        {Command::ViewLargeIcons, "mnuListViewMode1",
+         QT_TRANSLATE_NOOP("CommandTable", "Large Icons         F6"),
+         QT_TRANSLATE_NOOP("CommandTable", "Use Large icons for the Listview's contents"), true,
+         Qt::Key_F6, Needs::Any},
+        {Command::ViewSmallIcons, "mnuListViewMode2",
+         QT_TRANSLATE_NOOP("CommandTable", "Small Icons          F7"),
+         QT_TRANSLATE_NOOP("CommandTable", "Use Small icons for the Listview's contents"), true,
+         Qt::Key_F7, Needs::Any},
+        {Command::ViewList, "mnuListViewMode3",
+         QT_TRANSLATE_NOOP("CommandTable", "List                      F8"),
+         QT_TRANSLATE_NOOP("CommandTable", "Show the Listview's contents in a List"), true,
+         Qt::Key_F8, Needs::Any},
+        {Command::ViewDetails, "mnuListViewMode4",
+         QT_TRANSLATE_NOOP("CommandTable", "Details                 F9"),
+         QT_TRANSLATE_NOOP("CommandTable", "Show Details for the Listview's contents"), true,
+         Qt::Key_F9, Needs::Any},
+        {Command::SortByName, "mnuArrange0", QT_TRANSLATE_NOOP("CommandTable", "By Name"),
+         QT_TRANSLATE_NOOP("CommandTable", "Arrange the Listview's contents by Name"), true, 0,
+         Needs::NoKey},
+        {Command::SortBySize, "mnuArrange1", QT_TRANSLATE_NOOP("CommandTable", "By Size"),
+         QT_TRANSLATE_NOOP("CommandTable", "Arrange the Listview's contents by Size"), true, 0,
+         Needs::NoKey},
+        {Command::SortByType, "mnuArrange2", QT_TRANSLATE_NOOP("CommandTable", "By Type"),
+         QT_TRANSLATE_NOOP("CommandTable", "Arrange the Listview's contents by Type"), true, 0,
+         Needs::NoKey},
+        {Command::SortAscending, "mnuShortAZ", QT_TRANSLATE_NOOP("CommandTable", "Ascending"),
+         QT_TRANSLATE_NOOP("CommandTable", "Ascending order"), true, 0, Needs::NoKey},
+        {Command::SortDescending, "mnuShortZA", QT_TRANSLATE_NOOP("CommandTable", "Descending"),
+         QT_TRANSLATE_NOOP("CommandTable", "Descending order"), true, 0, Needs::NoKey},
+        {Command::Refresh, "mnuViewRefresh",
+         QT_TRANSLATE_NOOP("CommandTable", "Refresh              F5"),
+         QT_TRANSLATE_NOOP("CommandTable", "Refresh the contents of the Listview window"), false,
+         Qt::Key_F5, Needs::Any},
+        {Command::Toolbox, "mnuTbox", QT_TRANSLATE_NOOP("CommandTable", "Toolbox         F2"),
+         QT_TRANSLATE_NOOP("CommandTable",
+                           "With the Toolbox, you can test Fonts for use in the Internet"),
+         false, Qt::Key_F2, Needs::Any},
+        {Command::Options, "mnuToolsOptions",
+         QT_TRANSLATE_NOOP("CommandTable", "Options         F3"),
+         QT_TRANSLATE_NOOP("CommandTable", "Customize the software's behavior"), false, 0,
+         Needs::NoKey},
         {Command::OptionsModeless, nullptr, nullptr, nullptr, false, Qt::Key_F3, Needs::Any},
-        {Command::HelpContents, "mnuHelpContents", "Contents          F1",
-         "If you need help, this is for you", false, Qt::Key_F1, Needs::Any},
-        {Command::WebPage, "mnuWeb", "Web page       Ctl+ I", "Visit The image Vadro's Web page",
-         false, Qt::Key_I, Needs::Ctrl},
-        {Command::About, "mnuHelpAbout", "About", "Show the About dialog", false, 0, Needs::NoKey},
+        {Command::HelpContents, "mnuHelpContents",
+         QT_TRANSLATE_NOOP("CommandTable", "Contents          F1"),
+         QT_TRANSLATE_NOOP("CommandTable", "If you need help, this is for you"), false, Qt::Key_F1,
+         Needs::Any},
+        {Command::WebPage, "mnuWeb", QT_TRANSLATE_NOOP("CommandTable", "Web page       Ctl+ I"),
+         QT_TRANSLATE_NOOP("CommandTable", "Visit The image Vadro's Web page"), false, Qt::Key_I,
+         Needs::Ctrl},
+        {Command::About, "mnuHelpAbout", QT_TRANSLATE_NOOP("CommandTable", "About"),
+         QT_TRANSLATE_NOOP("CommandTable", "Show the About dialog"), false, 0, Needs::NoKey},
     };
     static_assert(std::size(Rows) == static_cast<size_t>(Command::About) + 1,
                   "one row per Command");
@@ -201,6 +244,11 @@ const CommandTable::Row* CommandTable::end()
     int count = 0;
     const Row* rows = table(&count);
     return rows + count;
+}
+
+QString CommandTable::translated(const char* text)
+{
+    return text ? QCoreApplication::translate("CommandTable", text) : QString();
 }
 
 const CommandTable::Menu* CommandTable::menuBar(int* count)
@@ -232,11 +280,10 @@ std::optional<Command> CommandTable::commandForKey(int key, Qt::KeyboardModifier
 
 QString CommandTable::helpFor(const QString& caption)
 {
-    // Compared exactly, first match wins; captions longer than any in the table match none.
-    const QString key = caption.left(255);
+    // Compared exactly with the untranslated caption, first match wins.
     for (const Row* r = begin(); r != end(); ++r) {
-        if (r->caption && key == QLatin1String(r->caption))
-            return QString::fromLatin1(r->help);
+        if (r->caption && caption == QLatin1String(r->caption))
+            return translated(r->help);
     }
     return {};
 }

@@ -26,7 +26,7 @@ public:
     {
         Command command;
         const char* name;    // the menu-bar item; null for a command with only a key
-        const char* caption; // exactly as the menu shows it, the menu help's lookup key
+        const char* caption; // as the menu shows it before translation, the menu help's key
         const char* help;
         bool checkable;
         int key;
@@ -78,8 +78,11 @@ public:
 
     // The command of the first row whose key this press satisfies.
     static std::optional<Command> commandForKey(int key, Qt::KeyboardModifiers modifiers);
-    // The help line of the first row with exactly this caption.
+    // The help line of the first row with exactly this caption (as the table spells it), in
+    // the user's language.
     static QString helpFor(const QString& caption);
+    // A caption, help line or tip of the table in the user's language.
+    static QString translated(const char* text);
 
 private:
     static const Row* table(int* count);

@@ -47,7 +47,7 @@ MainMenus::MainMenus(QMenuBar* menuBar, QWidget* owner, PopupMenus& popups)
 
 QMenu* MainMenus::buildMenu(const CommandTable::Menu& description, QWidget* parent, bool onMenuBar)
 {
-    auto* menu = new QMenu(QString::fromLatin1(description.caption), parent);
+    auto* menu = new QMenu(CommandTable::translated(description.caption), parent);
     menu->setObjectName(QString::fromLatin1(description.name));
     watchForHelp(menu, onMenuBar);
     QMenu* current = menu;
@@ -62,7 +62,7 @@ QMenu* MainMenus::buildMenu(const CommandTable::Menu& description, QWidget* pare
             break;
         case CommandTable::Entry::SubmenuBegin: {
             const QString caption = QString::fromLatin1(e.caption);
-            QMenu* sub = current->addMenu(caption);
+            QMenu* sub = current->addMenu(CommandTable::translated(e.caption));
             sub->setObjectName(QString::fromLatin1(e.name));
             sub->menuAction()->setProperty(CaptionProperty, caption);
             watchForHelp(sub, onMenuBar);
@@ -83,8 +83,9 @@ QMenu* MainMenus::buildMenu(const CommandTable::Menu& description, QWidget* pare
 void MainMenus::addItem(QMenu* menu, const CommandTable::Entry& entry)
 {
     const CommandTable::Row& row = CommandTable::row(entry.command);
-    const QString caption = QString::fromLatin1(entry.caption ? entry.caption : row.caption);
-    QAction* action = menu->addAction(displayText(caption));
+    const char* text = entry.caption ? entry.caption : row.caption;
+    const QString caption = QString::fromLatin1(text);
+    QAction* action = menu->addAction(displayText(CommandTable::translated(text)));
     action->setObjectName(QString::fromLatin1(entry.name ? entry.name : row.name));
     action->setProperty(CaptionProperty, caption);
     // The pop-ups' hide items run a toggle but show no mark of their own.
@@ -132,7 +133,7 @@ void MainMenus::buildToolbar(QWidget* owner)
         const QString key = QString::fromLatin1(b.key);
         QAction* action = m_toolbar->addAction(
             QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(b.icon))), key);
-        action->setToolTip(QString::fromLatin1(b.tip));
+        action->setToolTip(CommandTable::translated(b.tip));
         action->setObjectName(QStringLiteral("tb") + QString(key).remove(QLatin1Char(' ')));
         action->setData(key);
         if (b.grouped) {
@@ -168,7 +169,7 @@ void MainMenus::reflect(const ViewState& state)
     }
     // Thumbnails keep the scan's order: there is nothing to sort in that view.
     for (QMenu* menu : std::as_const(m_sortMenus))
-        menu->setEnabled(state.mode != 0);
+        menu->setEnabled(state.mode != ViewMode::Thumbnails);
 }
 
 QString MainMenus::captionOf(const QAction* action)

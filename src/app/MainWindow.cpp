@@ -40,7 +40,7 @@ MainWindow::MainWindow(Platform& platform, Settings& settings)
     : m_platform(platform), m_session(settings), m_tiles(palette().color(QPalette::Window))
 {
     setObjectName(QStringLiteral("Main"));
-    setWindowTitle(QStringLiteral("The image Vadro"));
+    setWindowTitle(tr("The image Vadro"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vadro.svg")));
     buildPanes();
     buildBrowser();
@@ -296,7 +296,7 @@ void MainWindow::refresh(Command)
 
 void MainWindow::switchView(Command command)
 {
-    m_modes->switchTo(viewModeIndex(command));
+    m_modes->switchTo(viewModeOf(command));
 }
 
 void MainWindow::sortList(Command command)

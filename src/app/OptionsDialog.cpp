@@ -14,9 +14,6 @@
 #include "platform/MessageBoxes.h"
 #include "ui/WaitCursor.h"
 
-const QString OptionsDialog::RefusalTitle = QStringLiteral("Check at least one");
-const QString OptionsDialog::RefusalText = QStringLiteral("At least one type must be checked.");
-
 namespace {
 
 using Type = TypeFilter::Type;
@@ -64,24 +61,24 @@ QRect pixels(int left, int top, int width, int height)
 
 OptionsDialog::OptionsDialog(Settings& settings, TypeFilter& types, MessageBoxes& messages,
                              QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       m_settings(settings), m_types(types), m_messages(messages)
 {
     setObjectName(QStringLiteral("Options"));
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     build();
     place();
 }
 
 void OptionsDialog::build()
 {
-    m_label = new QLabel(
-        QStringLiteral(" Check the appropriate file types   to enable them for browsing."), this);
+    m_label =
+        new QLabel(tr(" Check the appropriate file types   to enable them for browsing."), this);
     m_label->setObjectName(QStringLiteral("Label1"));
     m_label->setWordWrap(true);
     m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_moreCaption = new QLabel(QStringLiteral("More types:"), this);
+    m_moreCaption = new QLabel(tr("More types:"), this);
     m_moreCaption->setObjectName(QStringLiteral("lblMoreTypes"));
     for (const BoxPlace& place : Places) {
         auto* box = new QCheckBox(QString::fromLatin1(place.caption), this);
@@ -93,7 +90,7 @@ void OptionsDialog::build()
         m_frame[i]->setFrameShape(i < 2 ? QFrame::HLine : QFrame::VLine);
         m_frame[i]->setFrameShadow(QFrame::Sunken);
     }
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok = new QPushButton(tr("OK"), this);
     m_ok->setObjectName(QStringLiteral("cmdApply"));
     m_ok->setDefault(true);
     connect(m_ok, &QPushButton::clicked, this, &OptionsDialog::apply);
@@ -199,7 +196,8 @@ void OptionsDialog::apply()
     const bool any = std::any_of(m_boxes.cbegin(), m_boxes.cend(),
                                  [](const QCheckBox* box) { return box->isChecked(); });
     if (!any) {
-        m_messages.show(this, RefusalTitle, RefusalText, MessageBoxes::Icon::Error);
+        m_messages.show(this, tr("Check at least one"), tr("At least one type must be checked."),
+                        MessageBoxes::Icon::Error);
         return;
     }
     const WaitCursor wait;

@@ -21,9 +21,6 @@ class OptionsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    static const QString RefusalTitle;
-    static const QString RefusalText;
-
     // Inner size and positions in twips from the dialog's top-left.
     static constexpr int InnerWidth = 3030;
     static constexpr int InnerHeight = 2775;

@@ -37,7 +37,7 @@ SessionState Session::load() const
     state.view.preview = s.previewOn();
     state.view.listStyle = s.viewMode();
     // The program always starts in a list style: thumbnails are never stored.
-    state.view.mode = state.view.listStyle + 1;
+    state.view.mode = viewModeOfListStyle(state.view.listStyle);
     state.isaLeft = s.isaLeft();
     state.isbLeft = s.isbLeft();
     state.tiled = {s.prvLeft(), s.prvTop(), s.prvWidth(), s.prvHeight()};

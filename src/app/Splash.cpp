@@ -9,8 +9,7 @@
 
 Splash::Splash()
     : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint),
-      m_art(QStringLiteral(":/splash.png")),
-      m_progress(new QLabel(QStringLiteral("Loading .."), this))
+      m_art(QStringLiteral(":/splash.png")), m_progress(new QLabel(tr("Loading .."), this))
 {
     setObjectName(QStringLiteral("Splash"));
     setFixedSize(Twips::toPixels(2970), Twips::toPixels(1500));
@@ -19,7 +18,7 @@ Splash::Splash()
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
 
-    auto* title = new QLabel(QStringLiteral("The image Vadro"), this);
+    auto* title = new QLabel(tr("The image Vadro"), this);
     title->setObjectName(QStringLiteral("SplashTitle"));
     QFont bold = title->font();
     bold.setPointSizeF(8.25);
@@ -47,7 +46,7 @@ Splash::Splash()
 
 QString Splash::progressCaption(int stage)
 {
-    return QStringLiteral("Loading ..") + QString(2 * stage, QLatin1Char('.'));
+    return tr("Loading ..") + QString(2 * stage, QLatin1Char('.'));
 }
 
 void Splash::progress(int stage)

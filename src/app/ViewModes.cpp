@@ -16,23 +16,21 @@ ViewModes::ViewModes(ViewState& state, MainMenus& menus, FileListView& list, Thu
 {
 }
 
-void ViewModes::switchTo(int mode)
+void ViewModes::switchTo(ViewMode mode)
 {
-    if (mode < 0 || mode > 4)
-        return;
     const double third = m_listWidth() / 3.0;
     m_state.mode = mode;
     m_menus.reflect(m_state);
-    if (mode == 0) {
+    if (mode == ViewMode::Thumbnails) {
         m_list.hide();
         m_thumbs.show();
         m_thumbs.surface()->setFocus();
         return;
     }
     m_thumbs.hide();
-    m_state.listStyle = mode - 1;
+    m_state.listStyle = listStyleOf(mode);
     m_list.setListStyle(m_state.listStyle);
-    if (mode == 4)
+    if (mode == ViewMode::Details)
         m_list.setColumnWidths(third - DetailsColumnMargin);
     m_list.show();
     m_list.currentView()->setFocus();

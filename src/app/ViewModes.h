@@ -23,8 +23,7 @@ public:
     ViewModes(ViewState& state, MainMenus& menus, FileListView& list, ThumbnailBase& thumbs,
               std::function<int()> listWidthTwips, QObject* parent);
 
-    // 0 thumbnails, 1 large icons .. 4 details.
-    void switchTo(int mode);
+    void switchTo(ViewMode mode);
     // A sort command: by name, size or type, ascending or descending.
     void sortBy(Command command);
     void headerClicked(int column);

@@ -13,8 +13,8 @@ enum class Pane
     Preview
 };
 
-// What the user has chosen to see: the panes that are on, the view (0 thumbnails, 1 large
-// icons .. 4 details), the list style kept for the list while thumbnails show, and the sort.
+// What the user has chosen to see: the panes that are on, the view, the list style kept for
+// the list while thumbnails show, and the sort.
 // Menus, toolbar and layout only reflect it. The start-up fills it from the settings, whose
 // defaults are the only ones.
 struct ViewState
@@ -23,7 +23,7 @@ struct ViewState
     bool statusBar = false;
     bool tree = false;
     bool preview = false;
-    int mode = 1;
+    ViewMode mode = ViewMode::LargeIcons;
     int listStyle = 0;
     SortState sort;
 
@@ -88,7 +88,7 @@ struct ViewState
         case Command::ViewSmallIcons:
         case Command::ViewList:
         case Command::ViewDetails:
-            return viewModeIndex(command) == mode;
+            return viewModeOf(command) == mode;
         case Command::SortByName:
             return sort.keyIndex == 0;
         case Command::SortBySize:

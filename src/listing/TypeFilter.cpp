@@ -1,5 +1,7 @@
 #include "listing/TypeFilter.h"
 
+#include <QCoreApplication>
+
 const QString TypeFilter::OffPiece = QStringLiteral("&;");
 const QString TypeFilter::SentinelPiece = QStringLiteral("*.zvq");
 
@@ -138,11 +140,11 @@ QString TypeFilter::filePattern() const
 
 QString TypeFilter::typesCaption() const
 {
-    QString caption = QStringLiteral("Searching for ");
+    QString pieces;
     for (Type type : {Type::Bitmap, Type::Gif, Type::Jpeg, Type::Icon, Type::Png, Type::Webp,
                       Type::Tiff, Type::Svg}) {
         if (isOn(type))
-            caption += captionPiece(type);
+            pieces += captionPiece(type);
     }
-    return caption + QStringLiteral(" files.");
+    return QCoreApplication::translate("TypeFilter", "Searching for %1 files.").arg(pieces);
 }

@@ -22,10 +22,8 @@ QString UnlistedTypesHint::text(const QHash<QString, int>& unlistedSuffixes)
         return {};
     QString counts = parts.takeLast();
     if (!parts.isEmpty())
-        counts = parts.join(QStringLiteral(", ")) + QStringLiteral(" and ") + counts;
+        counts = tr("%1 and %2").arg(parts.join(QStringLiteral(", ")), counts);
     if (total == 1)
-        return counts + QStringLiteral(" picture here is not listed: Tools > Options (F3) turns "
-                                       "it on");
-    return counts + QStringLiteral(" pictures here are not listed: Tools > Options (F3) turns "
-                                   "them on");
+        return tr("%1 picture here is not listed: Tools > Options (F3) turns it on").arg(counts);
+    return tr("%1 pictures here are not listed: Tools > Options (F3) turns them on").arg(counts);
 }

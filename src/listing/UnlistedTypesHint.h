@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QString>
 
@@ -8,6 +9,8 @@
 // read and did not list, by their lower-case extension.
 class UnlistedTypesHint
 {
+    Q_DECLARE_TR_FUNCTIONS(UnlistedTypesHint)
+
 public:
     // Empty when none of the unlisted names is of a picture type.
     static QString text(const QHash<QString, int>& unlistedSuffixes);

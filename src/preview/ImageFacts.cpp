@@ -12,15 +12,15 @@ ImageFacts ImageFacts::of(const QString& name, bool hasPicture, int picWidth, in
                           std::optional<qint64> length, std::optional<int> seamScore)
 {
     ImageFacts facts;
-    facts.file = QStringLiteral("File: ") + name;
+    facts.file = tr("File: %1").arg(name);
     if (hasPicture) {
-        facts.dim = QStringLiteral("Dim: %1x%2")
+        facts.dim = tr("Dim: %1x%2")
                         .arg(Twips::roundHalfEven(picWidth / double(Twips::PerPixel)))
                         .arg(Twips::roundHalfEven(picHeight / double(Twips::PerPixel)));
     }
     if (length)
-        facts.size = QStringLiteral("Size: ") + formatSize(*length) + QStringLiteral(" bytes");
+        facts.size = tr("Size: %1 bytes").arg(formatSize(*length));
     if (hasPicture && seamScore)
-        facts.seam = QStringLiteral("Seam: %1").arg(*seamScore);
+        facts.seam = tr("Seam: %1").arg(*seamScore);
     return facts;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <optional>
@@ -7,6 +8,9 @@
 // The facts the status bar shows for the current image.
 struct ImageFacts
 {
+    Q_DECLARE_TR_FUNCTIONS(ImageFacts)
+
+public:
     QString file; // "File: name"
     QString dim;  // "Dim: WxH", empty for a file that did not decode
     QString size; // "Size: 1,234 bytes", empty when the length cannot be read

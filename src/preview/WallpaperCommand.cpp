@@ -18,7 +18,6 @@
 
 const QString WallpaperCommand::FileName = QStringLiteral("Wallpaper.bmp");
 const QString WallpaperCommand::TwinName = QStringLiteral(".Wallpaper-alt.bmp");
-const QString WallpaperCommand::NoSelectionText = QStringLiteral("Please select a file first!");
 
 namespace {
 
@@ -73,7 +72,7 @@ bool WallpaperCommand::writeAtomically(const QString& path, const QByteArray& by
 
 void WallpaperCommand::reportFailure(const QString& why)
 {
-    const QString text = QStringLiteral("The wallpaper could not be set: %1").arg(why);
+    const QString text = tr("The wallpaper could not be set: %1").arg(why);
     if (!m_report || !m_report(text))
         m_messages.show(m_dialogParent, MessageTitle, text, MessageBoxes::Icon::Warning);
 }
@@ -81,7 +80,8 @@ void WallpaperCommand::reportFailure(const QString& why)
 WallpaperCommand::Outcome WallpaperCommand::run()
 {
     if (m_current.folder().isEmpty() || !m_current.isSet()) {
-        m_messages.show(m_dialogParent, MessageTitle, NoSelectionText, MessageBoxes::Icon::None);
+        m_messages.show(m_dialogParent, MessageTitle, tr("Please select a file first!"),
+                        MessageBoxes::Icon::None);
         return Outcome::NoSelection;
     }
     QString why;
@@ -103,7 +103,7 @@ WallpaperCommand::Outcome WallpaperCommand::attempt(QString* why)
     if (picture.isNull()) {
         const DecodedImage decoded = m_decoder.decode(m_current.path());
         if (!decoded.ok()) {
-            *why = QStringLiteral("%1 is not a picture Vadro can read.").arg(m_current.file());
+            *why = tr("%1 is not a picture Vadro can read.").arg(m_current.file());
             return Outcome::NoPicture;
         }
         picture = decoded.image;
@@ -111,11 +111,11 @@ WallpaperCommand::Outcome WallpaperCommand::attempt(QString* why)
 
     const QByteArray bmp = encodeBmp(picture);
     if (bmp.isEmpty()) {
-        *why = QStringLiteral("the picture could not be converted.");
+        *why = tr("the picture could not be converted.");
         return Outcome::WriteFailed;
     }
     if (!QDir().mkpath(m_dataFolder)) {
-        *why = QStringLiteral("the folder %1 could not be made.").arg(m_dataFolder);
+        *why = tr("the folder %1 could not be made.").arg(m_dataFolder);
         return Outcome::WriteFailed;
     }
     QString error;
@@ -124,7 +124,7 @@ WallpaperCommand::Outcome WallpaperCommand::attempt(QString* why)
     if (m_current.folder() == m_dataFolder)
         Q_EMIT listingRefreshRequested();
     if (!written) {
-        *why = QStringLiteral("%1 could not be written (%2).").arg(wallpaperPath(), error);
+        *why = tr("%1 could not be written (%2).").arg(wallpaperPath(), error);
         return Outcome::WriteFailed;
     }
 
@@ -132,7 +132,7 @@ WallpaperCommand::Outcome WallpaperCommand::attempt(QString* why)
     // every other time the desktop is pointed at the hidden twin instead.
     const bool useTwin = !QFile::exists(twinPath());
     if (useTwin && !writeAtomically(twinPath(), bmp, &error)) {
-        *why = QStringLiteral("%1 could not be written (%2).").arg(twinPath(), error);
+        *why = tr("%1 could not be written (%2).").arg(twinPath(), error);
         return Outcome::WriteFailed;
     }
     const QString handed = useTwin ? twinPath() : wallpaperPath();

@@ -21,7 +21,6 @@ class WallpaperCommand : public QObject
 public:
     static const QString FileName; // "Wallpaper.bmp", always written
     static const QString TwinName; // a hidden twin the desktop is pointed at every other time
-    static const QString NoSelectionText;
 
     enum class Outcome
     {
