@@ -372,7 +372,7 @@ void TestFirstStart::damagedSizesOpenAtTheFirstStartSize()
     QCOMPARE(box.stored(QStringLiteral("MainWidth")).toDouble(),
              std::lround(screen.width() * 2 / 3.0) * 15.0);
     QCOMPARE(box.stored(QStringLiteral("PrvWidth")).toInt(),
-             std::lround(screen.width() / 2.0) * 15);
+             int(std::lround(screen.width() / 2.0)) * 15);
 }
 
 void TestFirstStart::windowMinimumHoldsWithoutWindowManager()

@@ -124,10 +124,8 @@ void TestPrint::failuresAreReported()
 
     // No printer at all: the user is told where to set one up, and no dialog opens.
     int asked = 0;
-    QString offered;
-    const auto choose = [&asked, &offered](QPrinter& printer, QWidget*) {
+    const auto choose = [&asked](QPrinter&, QWidget*) {
         ++asked;
-        offered = printer.printerName();
         return false;
     };
     PrinterPrintService none(
@@ -136,7 +134,7 @@ void TestPrint::failuresAreReported()
     QCOMPARE(why, QStringLiteral(
                       "no default printer is set. Choose one in the system's printer settings."));
     QCOMPARE(asked, 0);
-    // Printers but no default: the dialog asks, on the first of them; closing it prints nothing.
+    // Printers but no default: the dialog asks which; closing it prints nothing.
     PrinterPrintService noDefault(
         {},
         [] {
@@ -146,7 +144,6 @@ void TestPrint::failuresAreReported()
     why.clear();
     QCOMPARE(noDefault.printWindow(&tiles, &why), Outcome::Cancelled);
     QCOMPARE(asked, 1);
-    QCOMPARE(offered, QStringLiteral("Office"));
     QVERIFY(why.isEmpty());
 
     // The toolbox says why and leaves the tiled view open.

@@ -16,6 +16,7 @@
 //                           PNG), in name order, one line each: "seam NAME SCORE"; then, on
 //                           stderr, the slowest score's time and how many files did not decode
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
@@ -24,10 +25,12 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <utility>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/Resources.h"
 #include "layout/Twips.h"
 #include "listing/FileList.h"
@@ -276,7 +279,24 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> app =
         thumbs ? std::make_unique<QCoreApplication>(argc, argv)
                : std::make_unique<QApplication>(argc, argv);
-    const QStringList args = app->arguments();
+    QCoreApplication::setApplicationVersion(QStringLiteral(VADRO_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Times the program's work. Subcommands: list DIR | thumbs [--no-cache] "
+                       "DIR | tile | seam DIR"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("subcommand"), QStringLiteral("What to time."),
+                                 QStringLiteral("SUBCOMMAND [ARGUMENTS]"));
+    // Whatever follows the subcommand is its own.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const std::optional<int> status =
+            CommandLine::parse(parser, app->arguments(), std::numeric_limits<int>::max(), out, err))
+        return *status;
+    const QStringList args =
+        QStringList{app->arguments().constFirst()} + parser.positionalArguments();
     if (!thumbs) {
         loadVadroResources();
         MimeFileTypeInfo::chooseIconTheme();

@@ -5,6 +5,12 @@
 // Every run writes the same bytes: all "randomness" comes from a hash of pixel or cell
 // coordinates with a fixed seed, never the clock.
 
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <optional>
+
+#include "app/CommandLine.h"
 #include "samples/Encoders.h"
 #include "samples/Patterns.h"
 
@@ -482,17 +488,35 @@ int writePhotos(const QString& outDir)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const bool corpus = argc == 3 && std::strcmp(argv[1], "--corpus") == 0;
-    const bool photos = argc == 3 && std::strcmp(argv[1], "--photos") == 0;
-    if (argc != 2 && !corpus && !photos) {
-        std::fprintf(stderr,
-                     "usage: vadro-samples OUTDIR           sample tiles\n"
-                     "       vadro-samples --corpus OUTDIR  the %d-file benchmark corpus\n"
-                     "       vadro-samples --photos OUTDIR  large photographs, JPEG, PNG, PPM\n",
-                     CorpusFiles);
+    QCoreApplication::setApplicationName(QStringLiteral("vadro-samples"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VADRO_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Writes sample tile pictures into OUTDIR, or with --corpus the %1-file "
+                       "benchmark corpus, or with --photos large photographs.")
+            .arg(CorpusFiles));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption corpusOption(QStringLiteral("corpus"),
+                                          QStringLiteral("Write the benchmark corpus."));
+    const QCommandLineOption photosOption(
+        QStringLiteral("photos"), QStringLiteral("Write large photographs: JPEG, PNG, PPM."));
+    parser.addOptions({corpusOption, photosOption});
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"),
+                                 QStringLiteral("The folder to write, made when missing."));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const std::optional<int> status =
+            CommandLine::parse(parser, QCoreApplication::arguments(), 1, out, err))
+        return *status;
+    const bool corpus = parser.isSet(corpusOption);
+    const bool photos = parser.isSet(photosOption);
+    if (parser.positionalArguments().isEmpty() || (corpus && photos)) {
+        err << "vadro-samples: give one OUTDIR, and at most one of --corpus and --photos\n"
+            << "Try 'vadro-samples --help' for more information.\n";
         return 2;
     }
-    const QString outDir = QString::fromLocal8Bit(argv[argc - 1]);
+    const QString outDir = parser.positionalArguments().constFirst();
     if (!QDir().mkpath(outDir)) {
         std::fprintf(stderr, "vadro-samples: cannot create %s\n", qPrintable(outDir));
         return 1;

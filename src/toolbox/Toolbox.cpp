@@ -336,12 +336,15 @@ void Toolbox::load()
 
 void Toolbox::open()
 {
-    if (!m_loaded)
+    const bool first = !m_loaded;
+    if (first)
         load();
     if (!isVisible()) {
         // The size the layout wants, before the window shows, so the place below is right.
         adjustSize();
-        placeBesideView();
+        // Where it never stood elsewhere, it opens beside the view; a place of the user's
+        // choosing stays, unless it covers the view.
+        placeBesideView(first && m_startTwips == DefaultStart);
     }
     show();
     raise();
@@ -361,13 +364,13 @@ QPoint Toolbox::besideView(const QRect& view, const QSize& box, const QRect& scr
     return {std::max(screen.left(), left), top};
 }
 
-void Toolbox::placeBesideView()
+void Toolbox::placeBesideView(bool always)
 {
     QWidget* view = m_view.data();
     if (!view || !view->isVisible())
         return;
     const QRect outer = frameGeometry();
-    if (!outer.intersects(view->frameGeometry()))
+    if (!always && !outer.intersects(view->frameGeometry()))
         return;
     const QScreen* screen = view->screen();
     const QRect area = screen ? screen->availableGeometry() : view->frameGeometry();
