@@ -56,9 +56,13 @@ void Session::settleSizes(SessionState& state, const QRect& screen, const QRect&
     if (!main || !main->sizeWithin(leastMain, most) ||
         isOldDefault(main->left(), main->top(), main->width(), main->height())) {
         state.window = WindowGeometry::shareOf(screen, MainShare);
-        const double scale = state.window->width() / OldDefaultSide;
-        state.isaLeft = int(std::lround(PaneLayout::DefaultIsaLeft * scale));
-        state.isbLeft = int(std::lround(PaneLayout::DefaultIsbLeft * scale));
+        // Default panes keep their proportions; stored ones stay, for the layout to clamp.
+        if (state.isaLeft == PaneLayout::DefaultIsaLeft &&
+            state.isbLeft == PaneLayout::DefaultIsbLeft) {
+            const double scale = state.window->width() / OldDefaultSide;
+            state.isaLeft = int(std::lround(PaneLayout::DefaultIsaLeft * scale));
+            state.isbLeft = int(std::lround(PaneLayout::DefaultIsbLeft * scale));
+        }
     }
     const TwipRect& tiled = state.tiled;
     const WindowGeometry tiledGeometry(tiled.left, tiled.top, tiled.width, tiled.height);

@@ -38,7 +38,7 @@ public:
 
     SessionState load() const;
     // Sizes that are missing or cannot be used give way to the first-start ones: the main
-    // window at two thirds of the screen, centred, its panes in the default proportions; the
+    // window at two thirds of the screen, centred, default panes in their proportions; the
     // tiled view at half the screen, towards its right. A size is missing when it holds the
     // defaults of old (6500 twips square at 1000, 1000, chosen for 640 x 480 screens: such a
     // window was never resized), and cannot be used when it is below `leastMain` (the tiled

@@ -9,15 +9,6 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Shell.h"
 
-namespace {
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("HelpCommands", text);
-}
-
-} // namespace
-
 const QString HelpCommands::DocumentName = QStringLiteral("Vadro.html");
 const QString HelpCommands::AboutSection = QStringLiteral("what");
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class MessageBoxes;
@@ -12,6 +13,7 @@ class Shell;
 // that the user can open it by hand.
 class HelpCommands
 {
+    Q_DECLARE_TR_FUNCTIONS(HelpCommands)
 public:
     static const QString DocumentName;
     // The help document's section about Vadro, which Web page opens while the project has no

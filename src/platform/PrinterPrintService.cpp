@@ -11,11 +11,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("PrinterPrintService", text);
-}
-
 bool fail(QString* why, const QString& text)
 {
     if (why)
@@ -31,7 +26,7 @@ PrinterPrintService::Printers systemPrinters()
 bool askInDialog(QPrinter& printer, QWidget* parent)
 {
     QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(tr("Print the tiled view"));
+    dialog.setWindowTitle(PrinterPrintService::tr("Print the tiled view"));
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <functional>
@@ -12,6 +13,7 @@ class QPrinter;
 // default, the standard print dialog asks which. On a PDF file instead when one is named.
 class PrinterPrintService : public PrintService
 {
+    Q_DECLARE_TR_FUNCTIONS(PrinterPrintService)
 public:
     // Widgets are laid out in logical pixels of 1/96 inch.
     static constexpr double ScreenDpi = 96.0;
