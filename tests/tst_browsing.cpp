@@ -216,6 +216,8 @@ void TestBrowsing::previewAndFacts()
 {
     Sandbox box;
     writePicture(box.folder(), QStringLiteral("a.bmp"), 64, 48, Qt::red);
+    // A window of 6500 twips square that the user once moved, for the panes' numbers below.
+    box.store(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("1005"));
     Run run(box);
     QTRY_COMPARE(run.main().fileList().model()->rowCount(), 1);
     click(run, 0);

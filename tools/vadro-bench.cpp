@@ -30,6 +30,7 @@
 //                           then, on stderr, the slowest score's time and how many files did
 //                           not decode
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -42,11 +43,13 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/Resources.h"
 #include "layout/PaneLayout.h"
 #include "layout/Twips.h"
@@ -466,7 +469,24 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> app =
         thumbs ? std::make_unique<QCoreApplication>(argc, argv)
                : std::make_unique<QApplication>(argc, argv);
-    const QStringList args = app->arguments();
+    QCoreApplication::setApplicationVersion(QStringLiteral(VADRO_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Times the program's work. Subcommands: list DIR | thumbs [--no-cache] "
+                       "DIR | tile | seam DIR"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("subcommand"), QStringLiteral("What to time."),
+                                 QStringLiteral("SUBCOMMAND [ARGUMENTS]"));
+    // Whatever follows the subcommand is its own.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const std::optional<int> status =
+            CommandLine::parse(parser, app->arguments(), std::numeric_limits<int>::max(), out, err))
+        return *status;
+    const QStringList args =
+        QStringList{app->arguments().constFirst()} + parser.positionalArguments();
     if (!thumbs) {
         loadVadroResources();
         MimeFileTypeInfo::chooseIconTheme();

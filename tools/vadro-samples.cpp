@@ -5,6 +5,12 @@
 // Every run writes the same bytes: all "randomness" comes from a hash of pixel or cell
 // coordinates with a fixed seed, never the clock.
 
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <optional>
+
+#include "app/CommandLine.h"
 #include "samples/Encoders.h"
 #include "samples/Patterns.h"
 
@@ -522,21 +528,44 @@ int writeGridPhotos(const QString& outDir, int count)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const bool corpus = argc == 3 && std::strcmp(argv[1], "--corpus") == 0;
-    const bool photos = argc == 3 && std::strcmp(argv[1], "--photos") == 0;
-    const int gridPhotos = argc == 4 && std::strcmp(argv[1], "--grid-photos") == 0
-                               ? std::max(0, std::atoi(argv[2]))
-                               : -1;
-    if (argc != 2 && !corpus && !photos && gridPhotos < 0) {
-        std::fprintf(stderr,
-                     "usage: vadro-samples OUTDIR           sample tiles\n"
-                     "       vadro-samples --corpus OUTDIR  the %d-file benchmark corpus\n"
-                     "       vadro-samples --photos OUTDIR  large photographs, JPEG, PNG, PPM\n"
-                     "       vadro-samples --grid-photos COUNT OUTDIR  COUNT 3000 x 2000 JPEGs\n",
-                     CorpusFiles);
+    QCoreApplication::setApplicationName(QStringLiteral("vadro-samples"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VADRO_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Writes sample tile pictures into OUTDIR, or with --corpus the %1-file "
+                       "benchmark corpus, or with --photos large photographs.")
+            .arg(CorpusFiles));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption corpusOption(QStringLiteral("corpus"),
+                                          QStringLiteral("Write the benchmark corpus."));
+    const QCommandLineOption photosOption(
+        QStringLiteral("photos"), QStringLiteral("Write large photographs: JPEG, PNG, PPM."));
+    parser.addOptions({corpusOption, photosOption});
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"),
+                                 QStringLiteral("The folder to write, made when missing."));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const std::optional<int> status =
+            CommandLine::parse(parser, QCoreApplication::arguments(), 1, out, err))
+        return *status;
+    const bool corpus = parser.isSet(corpusOption);
+    const bool photos = parser.isSet(photosOption);
+    bool countOk = true;
+    const int gridPhotos =
+        parser.isSet(gridPhotosOption) ? parser.value(gridPhotosOption).toInt(&countOk) : -1;
+    if (!countOk || (parser.isSet(gridPhotosOption) && gridPhotos < 0)) {
+        err << "vadro-samples: --grid-photos takes a count of 0 or more\n";
         return 2;
     }
-    const QString outDir = QString::fromLocal8Bit(argv[argc - 1]);
+    const int chosen = int(corpus) + int(photos) + int(gridPhotos >= 0);
+    if (parser.positionalArguments().isEmpty() || chosen > 1) {
+        err << "vadro-samples: give one OUTDIR, and at most one of --corpus, --photos and "
+               "--grid-photos\n"
+            << "Try 'vadro-samples --help' for more information.\n";
+        return 2;
+    }
+    const QString outDir = parser.positionalArguments().constFirst();
     if (!QDir().mkpath(outDir)) {
         std::fprintf(stderr, "vadro-samples: cannot create %s\n", qPrintable(outDir));
         return 1;
