@@ -163,7 +163,7 @@ void TestBrowsing::emptyAndUnreadableFolders()
     writePicture(empty, QStringLiteral("new.bmp"), 8, 8, Qt::red);
     run.main().run(Command::Refresh);
     QCOMPARE(listedNames(run.main()), QStringList{"new.bmp"});
-    QCOMPARE(run.line(), HoverHint::Text);
+    QCOMPARE(run.line(), HoverHint::text());
 
     // A folder that has gone lists nothing, says so, and never shows another folder's files.
     chooseInTree(run, doomed);
@@ -209,7 +209,7 @@ void TestBrowsing::browseDialog()
     chooser.answer = bare;
     run.main().run(Command::Open);
     QCOMPARE(run.main().titleStrip().countLabel()->text(), QStringLiteral("Images :"));
-    QCOMPARE(run.line(), Listing::NoImagesText);
+    QCOMPARE(run.line(), Listing::noImagesText());
 }
 
 void TestBrowsing::previewAndFacts()
@@ -301,7 +301,7 @@ void TestBrowsing::emptySpaceAndKeys()
     QVERIFY(!browser.current().isSet());
     QCOMPARE(list.selectedRow(), -1);
     QVERIFY(!browser.preview().isVisible());
-    QCOMPARE(run.line(), HoverHint::Text);
+    QCOMPARE(run.line(), HoverHint::text());
 
     // Clicking the same item again previews it again.
     click(run, 1);

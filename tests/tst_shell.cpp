@@ -555,7 +555,7 @@ void TestShell::hoverHintComesAndGoes()
     cursor.position = main.surface().mapToGlobal(list.center());
     hint.start();
     QVERIFY(hint.isShown() && hint.isTicking());
-    QCOMPARE(run.line(), HoverHint::Text);
+    QCOMPARE(run.line(), HoverHint::text());
 
     cursor.position = main.surface().mapToGlobal(QPoint(list.left() + list.width(), list.top()));
     hint.tick(); // exactly on the edge counts as inside

@@ -541,7 +541,10 @@ int main(int argc, char** argv)
                                           QStringLiteral("Write the benchmark corpus."));
     const QCommandLineOption photosOption(
         QStringLiteral("photos"), QStringLiteral("Write large photographs: JPEG, PNG, PPM."));
-    parser.addOptions({corpusOption, photosOption});
+    const QCommandLineOption gridPhotosOption(
+        QStringLiteral("grid-photos"), QStringLiteral("Write COUNT photographs of 3000 x 2000."),
+        QStringLiteral("COUNT"));
+    parser.addOptions({corpusOption, photosOption, gridPhotosOption});
     parser.addPositionalArgument(QStringLiteral("OUTDIR"),
                                  QStringLiteral("The folder to write, made when missing."));
     QTextStream out(stdout);

@@ -195,7 +195,7 @@ void Browser::pictureReloaded(bool replaced)
 void Browser::pressOnEmptySpace()
 {
     clearPreview();
-    m_parts.status.showSimple(HoverHint::Text);
+    m_parts.status.showSimple(HoverHint::text());
     m_parts.hint.reset();
 }
 
@@ -260,7 +260,7 @@ void Browser::gridEmptyPressed(Qt::MouseButtons buttons, const QPoint& at)
         m_parts.popups.openPopup(PopupHost::Popup::List, at);
     if (buttons.testFlag(Qt::LeftButton)) {
         clearPreview();
-        m_parts.status.showSimple(m_parts.grid.count() > 0 ? HoverHint::Text : QString());
+        m_parts.status.showSimple(m_parts.grid.count() > 0 ? HoverHint::text() : QString());
         m_parts.hint.reset();
     }
     m_parts.grid.surface().setFocus();

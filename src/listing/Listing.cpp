@@ -13,14 +13,16 @@
 #include "ui/StatusBar.h"
 #include "ui/WaitCursor.h"
 
-const QString Listing::NoImagesText =
-    QStringLiteral("This directory does not contain supported images.");
+QString Listing::noImagesText()
+{
+    return tr("This directory does not contain supported images.");
+}
 
 namespace {
 
 QString countText(int count)
 {
-    return QStringLiteral("Images : ") + QString::number(count);
+    return Listing::tr("Images : %1").arg(count);
 }
 
 } // namespace
@@ -36,8 +38,8 @@ Listing::Listing(FileList& files, FileListModel& model, IconCache& icons, QLabel
 QString Listing::unreadableText(const QString& folder, int error)
 {
     if (error == 0)
-        return QStringLiteral("The folder %1 cannot be read.").arg(folder);
-    return QStringLiteral("The folder %1 cannot be read (%2).")
+        return tr("The folder %1 cannot be read.").arg(folder);
+    return tr("The folder %1 cannot be read (%2).")
         .arg(folder, QString::fromLocal8Bit(std::strerror(error)));
 }
 
@@ -94,14 +96,14 @@ void Listing::refresh()
     const QString folder = m_files.path().isEmpty() ? m_hooks.treeFolder() : m_files.path();
     m_files.setPath(folder);
     if (m_files.count() == 0) {
-        m_count.setText(QStringLiteral("Images : "));
+        m_count.setText(tr("Images : "));
         m_hooks.emptyThumbnails();
         m_status.showSimple(QString());
         showUnlistedHint();
         reportUnreadable();
     } else {
         showFiles();
-        m_status.showSimple(HoverHint::Text);
+        m_status.showSimple(HoverHint::text());
     }
     m_hooks.showThumbSurface(true);
 }
@@ -117,7 +119,7 @@ void Listing::treeChanged()
     clearList();
     m_files.setPath(folder);
     if (m_files.count() == 0) {
-        m_count.setText(QStringLiteral("Images : "));
+        m_count.setText(tr("Images : "));
         m_hooks.emptyThumbnails();
     } else {
         fill();
@@ -141,9 +143,9 @@ void Listing::browsed(const QString& folder, const QString& pattern)
         m_hooks.setTreeFolder(m_files.path());
         m_hooks.saveFolder(m_hooks.treeFolder());
         if (m_files.count() == 0) {
-            m_count.setText(QStringLiteral("Images :"));
+            m_count.setText(tr("Images :"));
             m_hooks.emptyThumbnails();
-            m_status.showSimple(NoImagesText);
+            m_status.showSimple(noImagesText());
             reportUnreadable();
             return;
         }
@@ -163,13 +165,13 @@ void Listing::typesChanged(const QString& pattern, const std::function<void()>& 
     m_files.setPattern(pattern);
     m_files.refresh();
     if (m_files.count() == 0) {
-        m_count.setText(QStringLiteral("Images :"));
+        m_count.setText(tr("Images :"));
         m_hooks.emptyThumbnails();
-        m_status.setSimpleText(NoImagesText);
+        m_status.setSimpleText(noImagesText());
         reportUnreadable();
     } else {
         showFiles();
-        m_status.showSimple(HoverHint::Text);
+        m_status.showSimple(HoverHint::text());
     }
     m_hooks.showThumbSurface(true);
 }

@@ -18,7 +18,7 @@ class Listing : public QObject
 {
     Q_OBJECT
 public:
-    static const QString NoImagesText;
+    static QString noImagesText();
 
     // What a rebuild does to the rest of the window.
     struct Hooks

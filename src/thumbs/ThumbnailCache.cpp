@@ -1,6 +1,7 @@
 #include "thumbs/ThumbnailCache.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -324,6 +325,9 @@ bool ThumbnailCache::write(const Entry& entry) const
     QImage image = failure ? QImage(1, 1, QImage::Format_ARGB32) : entry.image;
     if (failure)
         image.fill(Qt::transparent);
+    // The source's colour profile stays with the source: written into a thumbnail, libpng
+    // complains on the terminal about the profiles it knows to be wrong.
+    image.setColorSpace(QColorSpace());
     image.setText(UriKey, s.uri);
     image.setText(MTimeKey, QString::number(s.mtime));
     image.setText(SizeKey, QString::number(s.size));
