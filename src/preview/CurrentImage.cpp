@@ -79,7 +79,7 @@ void CurrentImage::setPicture(const QImage& image, const QSize& natural)
 void CurrentImage::load(const QString& folder, const QString& file, const QSize& previewPixels)
 {
     ++m_loadTicket;
-    m_loads->clear();
+    dropLoads();
     m_folder = folder;
     m_file = file;
     m_image = QImage();
@@ -120,7 +120,9 @@ void CurrentImage::loadInBackground(const QString& path)
     const quint64 ticket = m_loadTicket;
     const ImageDecoder& decoder = m_decoder;
     auto* watcher = new QFutureWatcher<DecodedImage>(this);
+    m_loadWatchers.append(watcher);
     connect(watcher, &QFutureWatcher<DecodedImage>::finished, this, [this, watcher, ticket, path] {
+        m_loadWatchers.removeOne(watcher);
         watcher->deleteLater();
         // The user has chosen another file meanwhile: it is no longer wanted.
         if (ticket != m_loadTicket || path != this->path())
@@ -140,6 +142,14 @@ void CurrentImage::loadInBackground(const QString& path)
     });
     watcher->setFuture(
         QtConcurrent::run(m_loads, [&decoder, path] { return decoder.decode(path); }));
+}
+
+void CurrentImage::dropLoads()
+{
+    // A decode not yet started ends at once when its turn comes, and still reports, so that its
+    // watcher goes too (taken out of the pool, it would never report, and its watcher would stay).
+    for (QFutureWatcher<DecodedImage>* watcher : std::as_const(m_loadWatchers))
+        watcher->future().cancel();
 }
 
 void CurrentImage::reload()
@@ -173,7 +183,7 @@ void CurrentImage::reload()
 void CurrentImage::clear()
 {
     ++m_loadTicket;
-    m_loads->clear();
+    dropLoads();
     m_loading = false;
     m_file.clear();
     m_image = QImage();

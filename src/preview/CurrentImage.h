@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QSize>
 #include <QString>
+#include <QVector>
 
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "tile/Repeat.h"
 
 class QThreadPool;
+template <typename T> class QFutureWatcher;
 
 // The picture the user last chose: its folder, its name and the decoded picture at natural
 // size. The preview, the tiled view and the wallpaper all paint from this one picture,
@@ -73,6 +75,7 @@ Q_SIGNALS:
 
 private:
     void setPicture(const QImage& image, const QSize& natural);
+    void dropLoads();
     void loadInBackground(const QString& path);
 
     const ImageDecoder& m_decoder;
@@ -89,6 +92,7 @@ private:
     bool m_loading = false;
     // One decode of each kind at a time; only the newest asked for is applied.
     QThreadPool* m_loads;
+    QVector<QFutureWatcher<DecodedImage>*> m_loadWatchers;
     QThreadPool* m_reloads;
     quint64 m_loadTicket = 0;
     quint64 m_reloadTicket = 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -87,4 +88,6 @@ struct Repeat
 
     bool operator==(const Repeat& other) const;
     bool operator!=(const Repeat& other) const { return !(*this == other); }
+
+    Q_DECLARE_TR_FUNCTIONS(Repeat)
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "tile/Repeat.h"
@@ -44,4 +45,6 @@ struct TileMode
                repeat == other.repeat && axis == other.axis && zoom == other.zoom;
     }
     bool operator!=(const TileMode& other) const { return !(*this == other); }
+
+    Q_DECLARE_TR_FUNCTIONS(TileMode)
 };
