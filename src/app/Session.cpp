@@ -1,5 +1,7 @@
 #include "app/Session.h"
 
+#include "tile/RealSize.h"
+
 #include "app/Settings.h"
 
 Session::Session(Settings& settings) : m_settings(settings) {}
@@ -23,6 +25,9 @@ SessionState Session::load() const
     state.types = s.types();
     state.toolbox = QPointF(s.tlsLeft(), s.tlsTop());
     state.repeat = s.repeat();
+    state.pictureDpi = s.pictureDpi();
+    state.screenDpi = s.screenDpi();
+    state.webPage = s.webPage();
     return state;
 }
 
@@ -53,6 +58,10 @@ void Session::save(const SessionState& state)
         s.setTlsTop(float(state.toolbox->y()));
     }
     s.setRepeat(state.repeat);
+    if (RealSize::sane(state.pictureDpi))
+        s.setPictureDpi(state.pictureDpi);
+    s.setScreenDpi(state.screenDpi);
+    s.setWebPage(state.webPage);
     s.release();
 }
 
