@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QVariant>
 #include <QWidget>
 
 namespace {
@@ -48,8 +49,10 @@ bool PrinterPrintService::render(QWidget* window, QPrinter& printer, QString* wh
         return fail(why, QStringLiteral("the printer could not be opened"));
     const double scale = printer.resolution() / ScreenDpi;
     painter.scale(scale, scale);
+    window->setProperty(PrintingProperty, true);
     window->render(&painter, QPoint(), QRegion(),
                    QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    window->setProperty(PrintingProperty, QVariant());
     const bool ended = painter.end();
     if (!ended || printer.printerState() == QPrinter::Error ||
         printer.printerState() == QPrinter::Aborted)

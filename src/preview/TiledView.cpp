@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QWheelEvent>
 
-#include <QPaintEngine>
 #include <QScreen>
 
 #include "layout/TwipRect.h"
@@ -149,9 +148,7 @@ void TiledView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     // On paper a window pixel is printed as 1/96 inch, the printer's own dots whatever they are.
-    const QPaintEngine* engine = p.paintEngine();
-    const bool paper =
-        engine && engine->paintDevice() && engine->paintDevice()->devType() == QInternal::Printer;
+    const bool paper = property(PrinterPrintService::PrintingProperty).toBool();
     TileSurface surface;
     surface.ratio = paper ? 1.0 : devicePixelRatioF();
     if (m_tiles.mode().realSize) {

@@ -33,16 +33,17 @@ QString RealSize::describe(const QSize& pixels, double dpi, QLocale::Measurement
     auto tr = [](const char* text) { return QCoreApplication::translate("RealSize", text); };
     const bool metric = system == QLocale::MetricSystem;
     const double unit = metric ? CmPerInch : 1.0;
-    const QLocale locale;
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     auto length = [&](int side) {
         const double value = inches(side, dpi) * unit;
         // Small sizes keep two decimals, so that a few pixels at a high resolution are not 0.0.
         return locale.toString(value, 'f', value < 1.0 ? 2 : 1);
     };
-    const QString size =
-        (metric ? tr("%1 \u00d7 %2 cm at %3 dpi") : tr("%1 \u00d7 %2 in at %3 dpi"))
-            .arg(length(pixels.width()), length(pixels.height()), locale.toString(dpi, 'g', 6));
-    return size;
+    // A tenth of a dot is as fine as anyone states: a pHYs of 5,906 pixels a metre reads as 150.
+    const QString shownDpi = locale.toString(std::round(dpi * 10) / 10, 'g', 7);
+    return (metric ? tr("%1 \u00d7 %2 cm at %3 dpi") : tr("%1 \u00d7 %2 in at %3 dpi"))
+        .arg(length(pixels.width()), length(pixels.height()), shownDpi);
 }
 
 double RealSize::scale(double surfaceDpi, double pictureDpi)

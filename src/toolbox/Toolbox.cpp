@@ -396,8 +396,9 @@ bool Toolbox::eventFilter(QObject* watched, QEvent* event)
         hide();
         return true;
     }
-    // The sample text box takes every key the user types, Ctrl+C included.
-    if (watched == m_text)
+    // The text boxes take every key the user types, Ctrl+C and digits included.
+    if (watched == m_text || watched == m_screenDpi || watched == m_resolution ||
+        watched == m_resolution->lineEdit())
         return false;
     return passToView(key);
 }
