@@ -11,11 +11,6 @@
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("RepeatUnit", text);
-}
-
 // The same file, by its resolved path when it exists and by its absolute path otherwise.
 bool sameFile(const QString& a, const QString& b)
 {
@@ -84,9 +79,10 @@ bool RepeatUnit::save(const QImage& unit, const QString& path, const QString& so
         return false;
     };
     if (unit.isNull())
-        return fail(tr("there is no repeat to save"));
+        return fail(QCoreApplication::translate("RepeatUnit", "there is no repeat to save"));
     if (sameFile(path, source))
-        return fail(tr("that is the picture itself; choose another name"));
+        return fail(QCoreApplication::translate("RepeatUnit",
+                                                "that is the picture itself; choose another name"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(file.errorString());

@@ -63,7 +63,6 @@ Repeat Repeat::nextMirror() const
 
 QString Repeat::name() const
 {
-    auto tr = [](const char* text) { return QCoreApplication::translate("Repeat", text); };
     const QString part = tr(FractionWords[parts() - MinFraction]);
     switch (kind) {
     case Kind::Straight:

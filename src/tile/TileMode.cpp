@@ -17,7 +17,6 @@ int TileMode::clampZoom(int zoom)
 
 QString TileMode::captionSuffix() const
 {
-    auto tr = [](const char* text) { return QCoreApplication::translate("TileMode", text); };
     QStringList parts;
     if (!repeat.isStraight())
         parts << repeat.name();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "tile/Repeat.h"
@@ -9,6 +10,9 @@
 // unit, a grid on the tile edges, a map of the worst seams). A value: the keys' arithmetic.
 struct TileMode
 {
+    Q_DECLARE_TR_FUNCTIONS(TileMode)
+
+public:
     enum class Axis
     {
         Both,   // repeat
