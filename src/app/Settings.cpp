@@ -182,18 +182,27 @@ const SettingsKey<float> Settings::TlsTop{Main, "TlsTop", 1000, toSingle};
 // The repeat is a choice of work, kept in a section of its own.
 const SettingsKey<QString> Settings::RepeatKind{Repeats, "Kind", QStringLiteral("straight"),
                                                 verbatim};
+namespace {
+
+// A resolution in dots per inch; 0 for the screen's means "as the screen reports".
+std::optional<float> resolution(const QString& text)
+{
+    const std::optional<float> dpi = Settings::toSingle(text);
+    return dpi && RealSize::sane(*dpi) ? dpi : std::nullopt;
+}
+
+std::optional<float> screenResolution(const QString& text)
+{
+    const std::optional<float> dpi = Settings::toSingle(text);
+    return dpi && *dpi == 0 ? dpi : resolution(text);
+}
+
+} // namespace
+
 // Real size: what the user chose for pictures without a resolution and measured on the screen.
-const SettingsKey<float> Settings::PictureDpi{
-    Sizes, "Resolution", float(TileSettings::DefaultPictureDpi), [](const QString& text) {
-        const std::optional<float> dpi = toSingle(text);
-        return dpi && RealSize::sane(*dpi) ? dpi : std::nullopt;
-    }};
-const SettingsKey<float> Settings::ScreenDpi{Sizes, "ScreenDpi", 0, [](const QString& text) {
-                                                 const std::optional<float> dpi = toSingle(text);
-                                                 return dpi && (*dpi == 0 || RealSize::sane(*dpi))
-                                                            ? dpi
-                                                            : std::nullopt;
-                                             }};
+const SettingsKey<float> Settings::PictureDpi{Sizes, "Resolution",
+                                              float(TileSettings::DefaultPictureDpi), resolution};
+const SettingsKey<float> Settings::ScreenDpi{Sizes, "ScreenDpi", 0, screenResolution};
 const SettingsKey<bool> Settings::WebPage{Sizes, "WebPage", false, toBool};
 
 Settings::Settings(SettingsStore& store) : m_store(store) {}

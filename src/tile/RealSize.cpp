@@ -30,7 +30,6 @@ double RealSize::inches(int pixels, double dpi)
 
 QString RealSize::describe(const QSize& pixels, double dpi, QLocale::MeasurementSystem system)
 {
-    auto tr = [](const char* text) { return QCoreApplication::translate("RealSize", text); };
     const bool metric = system == QLocale::MetricSystem;
     const double unit = metric ? CmPerInch : 1.0;
     QLocale locale;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QLocale>
 #include <QSize>
 #include <QString>
@@ -11,6 +12,9 @@
 // Pure arithmetic, no files and no screens.
 struct RealSize
 {
+    Q_DECLARE_TR_FUNCTIONS(RealSize)
+
+public:
     // Resolutions outside this range are forged or broken headers, not pictures.
     static constexpr double MinDpi = 1.0;
     static constexpr double MaxDpi = 100000.0;

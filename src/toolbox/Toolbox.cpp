@@ -280,14 +280,14 @@ void Toolbox::buildTileControls(QVBoxLayout* block)
 
 void Toolbox::buildSizeControls(QVBoxLayout* block)
 {
-    m_realSize = named(new QCheckBox(tr("Real si&ze")), "chkRealSize");
+    m_realSize = named(new QCheckBox(tr("Rea&l size")), "chkRealSize");
     m_webPage = named(new QCheckBox(tr("As a &web page")), "chkWebPage");
     block->addWidget(m_realSize);
     block->addWidget(m_webPage);
     connect(m_realSize, &QCheckBox::toggled, &m_tiles, &TileSettings::setRealSize);
     connect(m_webPage, &QCheckBox::toggled, &m_tiles, &TileSettings::setWebPage);
 
-    auto* resolutionCaption = named(new QLabel(tr("Reso&lution:")), "lblResolution");
+    auto* resolutionCaption = named(new QLabel(tr("Resol&ution:")), "lblResolution");
     m_resolution = named(new QComboBox, "cmbResolution");
     m_resolution->setEditable(true);
     m_resolution->setInsertPolicy(QComboBox::NoInsert);
@@ -295,7 +295,7 @@ void Toolbox::buildSizeControls(QVBoxLayout* block)
         m_resolution->addItem(QString::number(dpi));
     m_resolution->setToolTip(tr("Dots per inch of pictures whose file states none"));
     resolutionCaption->setBuddy(m_resolution);
-    auto* screenCaption = named(new QLabel(tr("Screen dpi, meas&ured:")), "lblScreenDpi");
+    auto* screenCaption = named(new QLabel(tr("Screen dpi, &hand measured:")), "lblScreenDpi");
     m_screenDpi = named(new QLineEdit, "txtScreenDpi");
     m_screenDpi->setPlaceholderText(tr("as reported"));
     m_screenDpi->setToolTip(
