@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QTextStream>
 #include <QTimer>
 
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/Resources.h"
 #include "app/StartupSequence.h"
@@ -37,17 +39,22 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/vadro.svg")));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Preview tiled images."));
+    parser.setApplicationDescription(QApplication::translate("main", "Preview tiled images."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("folder"),
-                                 QStringLiteral("Folder to open for this run."),
+                                 QApplication::translate("main", "Folder to open for this run."),
                                  QStringLiteral("[FOLDER]"));
     const QCommandLineOption screenshot(
-        QStringLiteral("screenshot"), QStringLiteral("Save a picture of the main window and quit."),
+        QStringLiteral("screenshot"),
+        QApplication::translate("main", "Save a picture of the main window and quit."),
         QStringLiteral("file"));
     parser.addOption(screenshot);
-    parser.process(app);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const std::optional<int> status =
+            CommandLine::parse(parser, QApplication::arguments(), 1, out, err))
+        return *status;
 
     const QStringList arguments = parser.positionalArguments();
     const QString folder = StartupSequence::folderFromArgument(

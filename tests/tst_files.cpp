@@ -1,6 +1,7 @@
 #include <QtTest>
 
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -8,9 +9,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/TitleStrip.h"
+#include "layout/PaneLayout.h"
 #include "listing/FileList.h"
+#include "listing/ItemCellDelegate.h"
 #include "platform/SafeFile.h"
+#include "ui/ElidedLabel.h"
 #include "ui/FileText.h"
+#include "ui/StatusLine.h"
 
 namespace {
 
@@ -52,6 +58,9 @@ private Q_SLOTS:
     void unreadableFolderListsNothing();
     void pathAndJoinNeverDoubleTheSlash();
     void listsTenThousandFiles();
+    void namesAreWholeOrCutOnce_data();
+    void namesAreWholeOrCutOnce();
+    void labelsNeverRunTogether();
 
 private:
     QString hostile(const QString& name) const { return m_dir.filePath("hostile/" + name); }
@@ -281,5 +290,76 @@ void TestFiles::listsTenThousandFiles()
     QCOMPARE(files.name(9999), QStringLiteral("tile09999.bmp"));
 }
 
-QTEST_GUILESS_MAIN(TestFiles)
+void TestFiles::namesAreWholeOrCutOnce_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<double>("room"); // the line's width, in widths of the whole name
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("whole");
+    QTest::newRow("fits on one line") << "photo-0001.jpg" << 1.0 << 1 << true;
+    QTest::newRow("wraps onto the second line") << "photo-0001.jpg" << 0.6 << 2 << true;
+    QTest::newRow("no separator still wraps") << "photoalbumcover.jpg" << 0.55 << 2 << true;
+    QTest::newRow("one line, cut") << "stripes-calm-400x48.bmp" << 0.6 << 1 << false;
+    QTest::newRow("two lines, cut")
+        << "an extremely long file name of many words.bmp" << 0.3 << 2 << false;
+}
+
+void TestFiles::namesAreWholeOrCutOnce()
+{
+    QFETCH(QString, name);
+    QFETCH(double, room);
+    QFETCH(int, lines);
+    QFETCH(bool, whole);
+    const QFontMetrics metrics{QFont()};
+    const int width = int(metrics.horizontalAdvance(name) * room);
+    const QString shown = ItemCellDelegate::fitted(name, metrics, width, lines);
+    const QStringList shownLines = shown.split(QChar(0x2028));
+    QVERIFY(shownLines.size() <= lines);
+    for (const QString& line : shownLines)
+        QVERIFY2(metrics.horizontalAdvance(line) <= width, qPrintable(line));
+    const QString joined = shownLines.join(QString());
+    if (whole) {
+        QCOMPARE(joined, name);
+        return;
+    }
+    // Cut once: the start and the extension stay.
+    QCOMPARE(joined.count(QChar(0x2026)), 1);
+    QVERIFY(joined.startsWith(name.left(3)));
+    QVERIFY(joined.endsWith(name.right(4)));
+}
+
+void TestFiles::labelsNeverRunTogether()
+{
+    // The title strip: however many types, their text stops short of the count, with "…".
+    TitleStrip strip(nullptr);
+    strip.typesLabel()->setText(QStringLiteral(
+        "Searching for *.bmp *.gif *.jpg *.jpeg *.ico *.png *.webp *.tif *.tiff *.svg files."));
+    PaneRects rects;
+    rects.titleStrip = {0, 0, 9000, 300};
+    rects.countLabel = {strip.countLabelLeftTwips(), 0, 1500, 300};
+    strip.place(rects);
+    const QRect types = strip.typesLabel()->geometry();
+    QVERIFY(types.right() < strip.countLabel()->geometry().left());
+    auto* elided = qobject_cast<ElidedLabel*>(strip.typesLabel());
+    QVERIFY(elided);
+    QVERIFY(elided->shownText().endsWith(QChar(0x2026)));
+    QVERIFY(elided->fontMetrics().horizontalAdvance(elided->shownText()) <= types.width());
+
+    // The status bar's file part: a long name cut in the middle, its extension kept.
+    StatusLine line(nullptr);
+    line.resize(400, 20);
+    line.setSimple(false);
+    line.setParts({120, -1});
+    const QString name = QStringLiteral("a-rather-long-picture-name-for-its-part.png");
+    line.setPartText(0, name);
+    const QString shown = line.shownPartText(0);
+    QCOMPARE(shown.count(QChar(0x2026)), 1);
+    QVERIFY(shown.endsWith(QStringLiteral(".png")));
+    QVERIFY(line.fontMetrics().horizontalAdvance(shown) <= 120 - 8);
+    line.setPartText(1, QStringLiteral("short"));
+    QCOMPARE(line.shownPartText(1), QStringLiteral("short"));
+}
+
+// The labels and the list's names are widgets: a full application.
+QTEST_MAIN(TestFiles)
 #include "tst_files.moc"

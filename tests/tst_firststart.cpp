@@ -9,6 +9,7 @@
 
 #include "Harness.h"
 #include "app/Browser.h"
+#include "app/Session.h"
 #include "app/Settings.h"
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
@@ -93,7 +94,9 @@ private Q_SLOTS:
     void firstStartOpensThePicturesFolder();
     void treeKeepsItsLeftEdgeInView();
     void foldersWithoutSubfoldersHaveNoArrow();
-    void damagedSizesGiveAUsableWindow();
+    void firstStartSizes_data();
+    void firstStartSizes();
+    void damagedSizesOpenAtTheFirstStartSize();
     void windowMinimumHoldsWithoutWindowManager();
     void namesShowWholeInEveryListStyle();
 };
@@ -274,32 +277,106 @@ void TestFirstStart::foldersWithoutSubfoldersHaveNoArrow()
     QVERIFY(!model->hasChildren(folders.indexOf(leaf)));
 }
 
-void TestFirstStart::damagedSizesGiveAUsableWindow()
+void TestFirstStart::firstStartSizes_data()
+{
+    QTest::addColumn<QRect>("screen");
+    QTest::addColumn<QRect>("main");  // pixels
+    QTest::addColumn<QRect>("tiled"); // pixels
+    QTest::addColumn<int>("isaLeft"); // twips
+    QTest::newRow("1600 x 1000") << QRect(0, 0, 1600, 1000) << QRect(267, 167, 1067, 667)
+                                 << QRect(533, 250, 800, 500) << 4925;
+    // A panel at the top, and a screen to the right of another.
+    QTest::newRow("1366 x 768 with a panel")
+        << QRect(1920, 27, 1366, 741) << QRect(2148, 151, 911, 494) << QRect(2375, 212, 683, 371)
+        << 4205;
+}
+
+void TestFirstStart::firstStartSizes()
+{
+    QFETCH(QRect, screen);
+    QFETCH(QRect, main);
+    QFETCH(QRect, tiled);
+    QFETCH(int, isaLeft);
+    const auto twips = [](const QRect& r) {
+        return QRectF(r.x() * 15.0, r.y() * 15.0, r.width() * 15.0, r.height() * 15.0);
+    };
+    const QRect desktop(0, 0, 3286, 1080);
+    const QSizeF least(3100, 2000);
+
+    // Nothing stored reads as the old defaults: the first-start sizes.
+    SessionState state;
+    state.window = WindowGeometry(1000, 1000, 6500, 6500);
+    state.tiled = {1000, 1000, 6500, 6500};
+    state.isaLeft = 2000;
+    state.isbLeft = 5000;
+    Session::settleSizes(state, screen, desktop, least);
+    const WindowGeometry& w = *state.window;
+    QCOMPARE(QRectF(w.left(), w.top(), w.width(), w.height()), twips(main));
+    QCOMPARE(QRectF(state.tiled.left, state.tiled.top, state.tiled.width, state.tiled.height),
+             twips(tiled));
+    QCOMPARE(state.isaLeft, isaLeft);
+    // The panes keep their default proportions: 2000 and 5000 of 6500.
+    QCOMPARE(state.isbLeft, int(std::lround(5000 * w.width() / 6500)));
+
+    // Stored panes stay, for the layout to clamp to the window.
+    SessionState panes = state;
+    panes.window = WindowGeometry(1000, 1000, 6500, 6500);
+    panes.isaLeft = 500;
+    panes.isbLeft = 5000;
+    Session::settleSizes(panes, screen, desktop, least);
+    QCOMPARE(panes.isaLeft, 500);
+
+    // Valid sizes stay exactly as stored, the stored panes with them.
+    SessionState kept;
+    kept.window = WindowGeometry(1000.5, -3000, 12000, 9000);
+    kept.tiled = {-1500, 400, 2000, 16200};
+    kept.isaLeft = 3000;
+    Session::settleSizes(kept, screen, desktop, least);
+    QCOMPARE(kept.window->width(), 12000.0);
+    QCOMPARE(kept.window->left(), 1000.5);
+    QCOMPARE(kept.tiled, (TwipRect{-1500, 400, 2000, 16200}));
+    QCOMPARE(kept.isaLeft, 3000);
+
+    // Below the least, or beyond the desktop: as if nothing were stored.
+    const QSizeF damaged[] = {QSizeF(3099, 9000),   QSizeF(12000, 1999), QSizeF(49291, 9000),
+                              QSizeF(12000, 16201), QSizeF(1999, 5000),  QSizeF(5000, 16201)};
+    for (const QSizeF& size : damaged) {
+        SessionState state;
+        state.window = WindowGeometry(0, 0, size.width(), size.height());
+        state.tiled = {0, 0, int(size.width()), int(size.height())};
+        Session::settleSizes(state, screen, desktop, least);
+        const bool mainFits = size.width() >= 3100 && size.height() >= 2000 &&
+                              size.width() <= 49290 && size.height() <= 16200;
+        QCOMPARE(state.window->width(), mainFits ? size.width() : main.width() * 15.0);
+        const bool tiledFits = size.width() >= 2000 && size.height() >= 2000 &&
+                               size.width() <= 49290 && size.height() <= 16200;
+        QCOMPARE(state.tiled.width, tiledFits ? int(size.width()) : tiled.width() * 15);
+    }
+}
+
+void TestFirstStart::damagedSizesOpenAtTheFirstStartSize()
 {
     Sandbox box;
-    box.store(QStringLiteral("Settings"), QStringLiteral("MainWidth"), QStringLiteral("-500"));
-    box.store(QStringLiteral("Settings"), QStringLiteral("MainHeight"), QStringLiteral("-1"));
-    box.store(QStringLiteral("Settings"), QStringLiteral("PrvWidth"), QStringLiteral("-6500"));
-    box.store(QStringLiteral("Settings"), QStringLiteral("PrvHeight"), QStringLiteral("0"));
+    QFile file(box.settingsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\nMainWidth=-500\nMainHeight=-1\nPrvWidth=-6500\nPrvHeight=0\n"
+               "IsaLeft=-2000\nViewMode=-1\n");
+    file.close();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     {
         Run run(box);
         MainWindow& main = run.main();
-        QVERIFY(main.frameGeometry().width() * 15 >= 3100);
-        QVERIFY((main.frameGeometry().height() + 1) * 15 >= 2000);
+        QTRY_COMPARE(main.browser().files().path(), box.folder());
+        QCOMPARE(main.frameGeometry().size(), QSize(std::lround(screen.width() * 2 / 3.0),
+                                                    std::lround(screen.height() * 2 / 3.0)));
+        QVERIFY((main.frameGeometry().center() - screen.center()).manhattanLength() <= 2);
         QVERIFY(run.test.messages->shown.isEmpty());
         run.close();
     }
-    QVERIFY(box.stored(QStringLiteral("MainWidth")).toDouble() >= 3100.0);
-    QVERIFY(box.stored(QStringLiteral("MainHeight")).toDouble() >= 2000.0);
-
-    // Sizes beyond every screen come down to what the screens hold.
-    box.store(QStringLiteral("Settings"), QStringLiteral("MainWidth"), QStringLiteral("9e9"));
-    box.store(QStringLiteral("Settings"), QStringLiteral("MainHeight"), QStringLiteral("400000"));
-    Run run(box);
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QVERIFY(run.main().frameGeometry().width() <= screen.width());
-    QVERIFY(run.main().frameGeometry().height() <= screen.height());
-    QVERIFY(run.test.messages->shown.isEmpty());
+    QCOMPARE(box.stored(QStringLiteral("MainWidth")).toDouble(),
+             std::lround(screen.width() * 2 / 3.0) * 15.0);
+    QCOMPARE(box.stored(QStringLiteral("PrvWidth")).toInt(),
+             int(std::lround(screen.width() / 2.0)) * 15);
 }
 
 void TestFirstStart::windowMinimumHoldsWithoutWindowManager()

@@ -16,8 +16,8 @@
 
 namespace {
 
-const QUrl WebPage(QStringLiteral("https://vadro.example.org/"));
-const QUrl Mail(QStringLiteral("mailto:vadro@example.org"));
+const QUrl WebPage(QStringLiteral("https://vadro.test/"));
+const QUrl Mail(QStringLiteral("mailto:vadro@vadro.test"));
 const QColor Blue(0, 0, 255);
 const QColor Black(0, 0, 0);
 
@@ -106,21 +106,41 @@ void TestHelp::helpAndWebPageGoThroughTheShell()
 {
     QTemporaryDir root;
     FakeShell shell;
+    FakeMessageBoxes messages;
+    const auto help = [&](const QString& webPage = {}) {
+        return HelpCommands(shell, messages, nullptr, root.path(), webPage);
+    };
 
-    // No document: nothing is asked of the desktop, and nothing is shown.
-    QVERIFY(!HelpCommands(shell, root.path()).openContents());
+    // No document: nothing is asked of the desktop; the message says where it was looked for.
+    QVERIFY(!help().openContents());
     QVERIFY(shell.opened.isEmpty());
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown[0].text.contains(root.path()));
 
     writeFile(root.filePath(QStringLiteral("Vadro.html")));
-    shell.answer = false; // no viewer: still no message of our own, and no hang
-    QVERIFY(HelpCommands(shell, root.path()).openContents());
-    QCOMPARE(shell.opened,
-             QList<QUrl>{QUrl::fromLocalFile(root.filePath(QStringLiteral("Vadro.html")))});
-    QCOMPARE(shell.opened.constFirst().scheme(), QStringLiteral("file"));
+    const QUrl document = QUrl::fromLocalFile(root.filePath(QStringLiteral("Vadro.html")));
+    QVERIFY(help().openContents());
+    QCOMPARE(shell.opened, QList<QUrl>{document});
+    QCOMPARE(messages.shown.size(), 1);
 
+    // No program for it: a message with the path to open by hand, and no hang.
+    shell.answer = false;
+    QVERIFY(!help().openContents());
+    QCOMPARE(messages.shown.size(), 2);
+    QVERIFY(messages.shown[1].text.endsWith(document.toLocalFile()));
+
+    // Without a web page of its own, Web page opens the document's section about Vadro.
+    shell.answer = true;
     shell.opened.clear();
-    HelpCommands(shell, root.path()).openWebPage();
-    QCOMPARE(shell.opened, QList<QUrl>{WebPage});
+    QVERIFY(help().openWebPage());
+    QUrl about = document;
+    about.setFragment(HelpCommands::AboutSection);
+    QCOMPARE(shell.opened, QList<QUrl>{about});
+    QVERIFY(help(WebPage.toString()).openWebPage());
+    QCOMPARE(shell.opened.last(), WebPage);
+    shell.answer = false;
+    QVERIFY(!help(WebPage.toString()).openWebPage());
+    QVERIFY(messages.shown.last().text.endsWith(WebPage.toString()));
 }
 
 void TestHelp::builtDocumentIsWholeAndCoversEveryCommand()
@@ -181,7 +201,8 @@ void TestHelp::builtDocumentIsWholeAndCoversEveryCommand()
 void TestHelp::aboutShowsTitleVersionAndLinks()
 {
     FakeShell shell;
-    AboutWindow about(shell, nullptr);
+    FakeMessageBoxes messages;
+    AboutWindow about(shell, messages, nullptr, WebPage.toString(), Mail.path());
     QCOMPARE(about.findChild<QLabel*>(QStringLiteral("AboutTitle"))->text(),
              QStringLiteral("The image Vadro"));
     QCOMPARE(about.findChild<QLabel*>(QStringLiteral("AboutVersion"))->text(),
@@ -191,17 +212,35 @@ void TestHelp::aboutShowsTitleVersionAndLinks()
              QStringLiteral("Mail :"));
     QCOMPARE(about.findChild<QLabel*>(QStringLiteral("Label1_3"))->text(), WebPage.toString());
     QCOMPARE(about.findChild<QLabel*>(QStringLiteral("Label1_4"))->text(),
-             QStringLiteral("vadro@example.org"));
+             QStringLiteral("vadro@vadro.test"));
     QCOMPARE(textColour(about.label(3)), Black);
     QCOMPARE(textColour(about.label(4)), Black);
     QCOMPARE(about.label(3)->cursor().shape(), Qt::PointingHandCursor);
+    QVERIFY(about.label(AboutWindow::Licence)->text().contains(QStringLiteral("GPL-3.0-or-later")));
     QVERIFY(shell.opened.isEmpty());
+
+    // A link with no program for it says so; an address the build does not name is no link.
+    shell.answer = false;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    about.label(AboutWindow::MailLink)->setFocus();
+    QTest::keyClick(about.label(AboutWindow::MailLink), Qt::Key_Return);
+    QCOMPARE(messages.shown.size(), 1);
+    QVERIFY(messages.shown[0].text.endsWith(Mail.toString()));
+    AboutWindow bare(shell, messages, nullptr, {}, {});
+    bare.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&bare));
+    for (int hidden : {AboutWindow::WebCaption, AboutWindow::WebLink, AboutWindow::MailCaption,
+                       AboutWindow::MailLink})
+        QVERIFY(!bare.label(hidden)->isVisible());
+    QVERIFY(bare.label(AboutWindow::Licence)->isVisible());
 }
 
 void TestHelp::aboutLinksTurnBlueAndBlackAgainOnlyOverThePicture()
 {
     FakeShell shell;
-    AboutWindow about(shell, nullptr);
+    FakeMessageBoxes messages;
+    AboutWindow about(shell, messages, nullptr, WebPage.toString(), Mail.path());
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     QLabel* web = about.label(AboutWindow::WebLink);
@@ -232,7 +271,8 @@ void TestHelp::aboutLinksTurnBlueAndBlackAgainOnlyOverThePicture()
 void TestHelp::aboutLinksOpenAndKeepTheWindow()
 {
     FakeShell shell;
-    AboutWindow about(shell, nullptr);
+    FakeMessageBoxes messages;
+    AboutWindow about(shell, messages, nullptr, WebPage.toString(), Mail.path());
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
 
@@ -265,7 +305,8 @@ void TestHelp::aboutClosesOnThePictureAndOtherLabels()
                                  QStringLiteral("Label1_2"), QStringLiteral("Label1_5")};
     for (const QString& name : closers) {
         FakeShell shell;
-        AboutWindow about(shell, nullptr);
+        FakeMessageBoxes messages;
+        AboutWindow about(shell, messages, nullptr, WebPage.toString(), Mail.path());
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         auto* target = about.findChild<QWidget*>(name);
@@ -286,26 +327,28 @@ void TestHelp::mainWindowCommandsReachTheShell()
     Sandbox box;
     Run run(box);
     run.main().activateWindow();
-    QTest::keyClick(&run.main(), Qt::Key_I, Qt::ControlModifier);
-    QCOMPARE(run.test.shell->opened, QList<QUrl>{WebPage});
-    run.action("mnuWeb")->trigger();
-    QCOMPARE(run.test.shell->opened.size(), 2);
-
     // Contents, its toolbar button and F1 open the document beside the program; with none
-    // there they ask nothing of the desktop and say nothing.
+    // there they ask nothing of the desktop and say where they looked. So does Web page,
+    // which opens the document's section about Vadro while the build names no web page.
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Vadro.html");
     if (QFile::exists(beside))
         QSKIP("a help document lies beside the test program");
-    run.test.shell->opened.clear();
     QTest::keyClick(&run.main(), Qt::Key_F1);
+    QTest::keyClick(&run.main(), Qt::Key_I, Qt::ControlModifier);
     QVERIFY(run.test.shell->opened.isEmpty());
-    QVERIFY(run.test.messages->shown.isEmpty());
+    QCOMPARE(run.test.messages->shown.size(), 2);
+    QVERIFY(run.test.messages->shown[1].text.contains(QCoreApplication::applicationDirPath()));
     writeFile(beside);
     const auto removeLater = qScopeGuard([&beside] { QFile::remove(beside); });
     QTest::keyClick(&run.main(), Qt::Key_F1);
     run.action("mnuHelpContents")->trigger();
     run.action("tbHelp")->trigger();
     QCOMPARE(run.test.shell->opened, QList<QUrl>(3, QUrl::fromLocalFile(beside)));
+    run.test.shell->opened.clear();
+    run.action("mnuWeb")->trigger();
+    QUrl about = QUrl::fromLocalFile(beside);
+    about.setFragment(HelpCommands::AboutSection);
+    QCOMPARE(run.test.shell->opened, QList<QUrl>{about});
     run.test.shell->opened.clear();
 
     // The About window is modal over the main window; a click on its picture ends it.

@@ -69,6 +69,8 @@ private Q_SLOTS:
     void installPutsEveryFileInItsPlace();
     void packageHoldsTheProgramAndItsFiles();
     void waylandSessionRunsThroughX11Quietly();
+    void commandLines_data();
+    void commandLines();
 };
 
 void TestInstall::installPutsEveryFileInItsPlace()
@@ -99,6 +101,22 @@ void TestInstall::installPutsEveryFileInItsPlace()
         ++pngs;
     }
     QCOMPARE(pngs, 7);
+
+    // No placeholder address anywhere; the licence where packagers and software centres look.
+    QDirIterator all(root.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (all.hasNext()) {
+        QFile installed(all.next());
+        QVERIFY(installed.open(QIODevice::ReadOnly));
+        const QByteArray bytes = installed.readAll();
+        for (const char* placeholder : {"example.org", "example.com"})
+            QVERIFY2(!bytes.contains(placeholder), qPrintable(installed.fileName()));
+    }
+    for (const char* licensed :
+         {"share/doc/vadro/copyright", "share/metainfo/org.example.vadro.metainfo.xml"}) {
+        QFile file(root.filePath(QLatin1String(licensed)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY2(file.readAll().contains("GPL-3.0-or-later"), licensed);
+    }
 
     // Read as text: QSettings would take the ';' of the lists for comments.
     QFile entryFile(root.filePath(QStringLiteral("share/applications/vadro.desktop")));
@@ -189,6 +207,53 @@ void TestInstall::waylandSessionRunsThroughX11Quietly()
     QVERIFY2(run.code == 0, qPrintable(failure(QStringLiteral("vadro --version"), run)));
     QCOMPARE(run.out.trimmed(), QStringLiteral("Vadro 2.0"));
     QCOMPARE(run.err, QString());
+}
+
+void TestInstall::commandLines_data()
+{
+    QTest::addColumn<QString>("program");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out"); // what standard output holds, or "" for nothing
+    QTest::addColumn<QString>("err"); // what standard error holds, or "" for nothing
+    const QString usage = QStringLiteral("Usage: ");
+    for (const char* program : {"vadro", "tools/vadro-samples", "tools/vadro-bench"}) {
+        const QString name = QString::fromLatin1(program).section(QLatin1Char('/'), -1);
+        QTest::addRow("%s --help", program)
+            << program << QStringList{"--help"} << 0 << usage << QString();
+        QTest::addRow("%s --version", program)
+            << program << QStringList{"--version"} << 0 << QStringLiteral(" 2.0\n") << QString();
+        QTest::addRow("%s --frobnicate", program)
+            << program << QStringList{"--frobnicate"} << 2 << QString()
+            << QStringLiteral("Unknown option 'frobnicate'");
+    }
+    QTest::newRow("vadro two folders") << "vadro" << QStringList{"a", "b"} << 2 << QString()
+                                       << QStringLiteral("too many arguments: b");
+    QTest::newRow("vadro-samples no folder")
+        << "tools/vadro-samples" << QStringList{} << 2 << QString() << QStringLiteral("OUTDIR");
+}
+
+void TestInstall::commandLines()
+{
+    QFETCH(QString, program);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QTemporaryDir folder;
+    QTemporaryDir home; // private, as Qt wants its runtime folder
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
+    const Result r = runProgram(QStringLiteral(VADRO_BUILD_DIR "/") + program, arguments,
+                                environment, folder.path());
+    QVERIFY2(r.code == code, qPrintable(failure(program, r)));
+    QVERIFY2(out.isEmpty() ? r.out.isEmpty() : r.out.contains(out), qPrintable(r.out));
+    QVERIFY2(err.isEmpty() ? !r.err.contains(QStringLiteral(": ")) : r.err.contains(err),
+             qPrintable(r.err));
+    // No option was taken for a folder to write or open.
+    QCOMPARE(QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
 }
 
 QTEST_MAIN(TestInstall)

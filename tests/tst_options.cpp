@@ -267,7 +267,7 @@ void TestOptions::okListsTheFolderAgain()
     QCOMPARE(count.text(), QStringLiteral("Images : 2"));
     QCOMPARE(main.browser().grid().count(), qint64(2));
     QVERIFY(!main.browser().current().isSet());
-    QCOMPARE(run.line(), HoverHint::Text);
+    QCOMPARE(run.line(), HoverHint::text());
     QCOMPARE(main.titleStrip().typesLabel()->text(),
              QStringLiteral("Searching for *.bmp *.gif *.jpeg *.png  files."));
     QCOMPARE(box.stored(QStringLiteral("Png"), QStringLiteral("Type")), QStringLiteral("*.png;"));
@@ -289,7 +289,7 @@ void TestOptions::okListsTheFolderAgain()
     QVERIFY(!dialog->isVisible());
     QCOMPARE(count.text(), QStringLiteral("Images :"));
     QCOMPARE(main.browser().grid().count(), qint64(0));
-    QCOMPARE(run.line(), Listing::NoImagesText);
+    QCOMPARE(run.line(), Listing::noImagesText());
     QCOMPARE(main.fileList().model()->rowCount(), 0);
 
     // Closing the program keeps what OK stored: all eight keys, none overwritten.

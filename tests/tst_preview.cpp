@@ -1,5 +1,12 @@
 #include <QtTest>
 
+#include <QFutureWatcherBase>
+#include <QTemporaryDir>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "preview/CurrentImage.h"
 #include "preview/ImageFacts.h"
 #include "preview/PreviewFit.h"
 
@@ -12,7 +19,86 @@ private Q_SLOTS:
     void fit_data();
     void fit();
     void facts();
+    void largePhotographShownScaledFirst();
 };
+
+namespace {
+
+// Whole decodes of big.jpg wait at a gate the test opens; all others pass.
+class GatedWholeDecoder : public QtImageDecoder
+{
+public:
+    DecodedImage decode(const QString& path) const override
+    {
+        if (path.endsWith(QLatin1String("big.jpg"))) {
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait(lock, [this] { return open; });
+        }
+        return QtImageDecoder::decode(path);
+    }
+    void let()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        open = true;
+        changed.notify_all();
+    }
+    mutable std::mutex mutex;
+    mutable std::condition_variable changed;
+    bool open = false;
+};
+
+} // namespace
+
+void TestPreview::largePhotographShownScaledFirst()
+{
+    QTemporaryDir dir;
+    // Noise does not compress: well over the length read whole at once.
+    QImage noise(2400, 1600, QImage::Format_RGB32);
+    quint32 seed = 7;
+    for (int y = 0; y < noise.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(noise.scanLine(y));
+        for (int x = 0; x < noise.width(); ++x)
+            line[x] = 0xff000000u | ((seed = seed * 1664525u + 1013904223u) >> 8);
+    }
+    QVERIFY(noise.save(dir.filePath(QStringLiteral("big.jpg")), "jpg", 95));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("big.jpg"))).size() > CurrentImage::QuickLength);
+    QImage small(40, 30, QImage::Format_RGB32);
+    small.fill(Qt::blue);
+    QVERIFY(small.save(dir.filePath(QStringLiteral("small.png"))));
+
+    GatedWholeDecoder decoder;
+    CurrentImage current(decoder);
+    // Opened before the image goes, whatever fails, so that no decode is left waiting.
+    const auto open = qScopeGuard([&decoder] { decoder.let(); });
+    QSignalSpy arrived(&current, &CurrentImage::fullPictureArrived);
+    current.load(dir.path(), QStringLiteral("big.jpg"), QSize(300, 200));
+    // At once: the picture at an eighth of its size, its natural size for the facts.
+    QVERIFY(current.hasPicture());
+    QVERIFY(current.isLoading());
+    QVERIFY(current.image().isNull());
+    QCOMPARE(current.pixmap().size(), QSize(300, 200));
+    QCOMPARE(current.picWidth(), 2400 * 15);
+    QVERIFY(!current.seamScore());
+    decoder.let();
+    QVERIFY(arrived.wait());
+    QCOMPARE(current.image().size(), QSize(2400, 1600));
+    QCOMPARE(current.pixmap().size(), QSize(2400, 1600));
+    QVERIFY(current.seamScore());
+
+    // A newer choice drops the older decode: its picture never replaces the newer one.
+    {
+        std::lock_guard<std::mutex> lock(decoder.mutex);
+        decoder.open = false;
+    }
+    current.load(dir.path(), QStringLiteral("big.jpg"), QSize(300, 200));
+    current.load(dir.path(), QStringLiteral("small.png"), QSize(300, 200));
+    QCOMPARE(current.image().size(), QSize(40, 30));
+    decoder.let();
+    QTRY_VERIFY(current.findChildren<QFutureWatcherBase*>().isEmpty());
+    QCOMPARE(arrived.size(), 1);
+    QCOMPARE(current.file(), QStringLiteral("small.png"));
+    QCOMPARE(current.image().size(), QSize(40, 30));
+}
 
 void TestPreview::fit_data()
 {
@@ -74,5 +160,5 @@ void TestPreview::facts()
     QLocale::setDefault(QLocale::c());
 }
 
-QTEST_GUILESS_MAIN(TestPreview)
+QTEST_MAIN(TestPreview)
 #include "tst_preview.moc"

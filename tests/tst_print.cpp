@@ -80,7 +80,7 @@ void TestPrint::pdfPageShowsTheTilesAtScreenSize()
     const QString pdf = dir.filePath(QStringLiteral("page.pdf"));
     PrinterPrintService service(pdf);
     QString why;
-    QVERIFY2(service.printWindow(&tiles, &why), qPrintable(why));
+    QVERIFY2(service.printWindow(&tiles, &why) == PrintService::Outcome::Printed, qPrintable(why));
 
     constexpr int Dpi = 48;
     QProcess render;
@@ -142,7 +142,8 @@ void TestPrint::realSizePrintsAtThePicturesResolution()
 
     const QString pdf = dir.filePath(QStringLiteral("real.pdf"));
     QString why;
-    QVERIFY2(PrinterPrintService(pdf).printWindow(&tiled, &why), qPrintable(why));
+    QVERIFY2(PrinterPrintService(pdf).printWindow(&tiled, &why) == PrintService::Outcome::Printed,
+             qPrintable(why));
     constexpr int Dpi = 100;
     QProcess render;
     render.start(pdftoppm,
@@ -179,24 +180,67 @@ void TestPrint::realSizePrintsAtThePicturesResolution()
 
 void TestPrint::failuresAreReported()
 {
+    using Outcome = PrintService::Outcome;
     SampleSettings sample;
     Tiles tiles(sample);
     QString why;
     // A file that cannot be made: QPainter::begin fails and says so.
     PrinterPrintService unwritable(QStringLiteral("/nonexistent-vadro/dir/page.pdf"));
-    QVERIFY(!unwritable.printWindow(&tiles, &why));
+    QCOMPARE(unwritable.printWindow(&tiles, &why), Outcome::Failed);
     QVERIFY(!why.isEmpty());
     why.clear();
-    QVERIFY(!unwritable.printWindow(nullptr, &why));
+    QCOMPARE(unwritable.printWindow(nullptr, &why), Outcome::Failed);
     QVERIFY(!why.isEmpty());
 
-    // Without a print system there is no default printer; Qt's silent PDF fallback is refused.
-    if (!QPrinterInfo::defaultPrinter().isNull())
-        QSKIP("this machine has a default printer");
-    PrinterPrintService system;
+    // No printer at all: the user is told where to set one up, and no dialog opens.
+    int asked = 0;
+    const auto choose = [&asked](QPrinter&, QWidget*) {
+        ++asked;
+        return false;
+    };
+    PrinterPrintService none(
+        {}, [] { return PrinterPrintService::Printers{}; }, choose);
+    QCOMPARE(none.printWindow(&tiles, &why), Outcome::Failed);
+    QCOMPARE(why, QStringLiteral(
+                      "no default printer is set. Choose one in the system's printer settings."));
+    QCOMPARE(asked, 0);
+    // Printers but no default: the dialog asks which; closing it prints nothing.
+    PrinterPrintService noDefault(
+        {},
+        [] {
+            return PrinterPrintService::Printers{{}, {QStringLiteral("Office")}};
+        },
+        choose);
     why.clear();
-    QVERIFY(!system.printWindow(&tiles, &why));
-    QCOMPARE(why, QStringLiteral("there is no default printer"));
+    QCOMPARE(noDefault.printWindow(&tiles, &why), Outcome::Cancelled);
+    QCOMPARE(asked, 1);
+    QVERIFY(why.isEmpty());
+
+    // The toolbox says why and leaves the tiled view open.
+    FakeFontCatalog fonts;
+    FakeMessageBoxes messages;
+    TileSettings tileSettings(Qt::white);
+    Toolbox toolbox(sample, tileSettings, fonts, none, messages);
+    toolbox.setTiledView(&tiles);
+    tiles.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tiles));
+    toolbox.open();
+    QTest::mouseClick(toolbox.findChild<QPushButton*>(QStringLiteral("Butprint")), Qt::LeftButton);
+    QCOMPARE(messages.shown.size(), 1);
+    QCOMPARE(messages.shown[0].text,
+             QStringLiteral("Can't be printed: no default printer is set. Choose one in the "
+                            "system's printer settings."));
+    QVERIFY(tiles.isVisible());
+    toolbox.setTiledView(nullptr);
+    toolbox.hide();
+
+    // Closed by the user: nothing to say.
+    Toolbox asking(sample, tileSettings, fonts, noDefault, messages);
+    asking.setTiledView(&tiles);
+    asking.open();
+    QTest::mouseClick(asking.findChild<QPushButton*>(QStringLiteral("Butprint")), Qt::LeftButton);
+    QCOMPARE(asked, 2);
+    QCOMPARE(messages.shown.size(), 1);
 }
 
 // Run by tools/print-cups with a real default printer: the user's road, Print in the toolbox.

@@ -231,6 +231,7 @@ void TestRendering::thumbnailsEnlargeCrispAndShrinkSmooth()
     auto* surface = main.findChild<ThumbnailSurface*>(QStringLiteral("picScroll"));
     QVERIFY(surface);
     QTRY_COMPARE(surface->count(), qint64(2));
+    QTRY_VERIFY(!surface->isPending(0) && !surface->isPending(1));
     const auto cell = [&](qint64 index) {
         return onScreen(main).copy(
             surface->thumbnailRect(index).translated(surface->mapTo(&main, QPoint(0, 0))));

@@ -202,8 +202,12 @@ void TestSession::closingTheProgramSavesOnce()
     QCOMPARE(counting->saves, before + 2);
     QCOMPARE(counting->read(QStringLiteral("Settings"), QStringLiteral("Tvon")),
              std::optional<QString>(QStringLiteral("False")));
+    // The first start's panes, in the default proportions of its window.
+    const double width = counting->read(QStringLiteral("Settings"), QStringLiteral("MainWidth"))
+                             .value_or(QString())
+                             .toDouble();
     QCOMPARE(counting->read(QStringLiteral("Settings"), QStringLiteral("IsbLeft")),
-             std::optional<QString>(QStringLiteral("5000")));
+             std::optional<QString>(QString::number(std::lround(5000 * width / 6500))));
 }
 
 QTEST_MAIN(TestSession)

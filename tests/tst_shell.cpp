@@ -62,6 +62,9 @@ private Q_SLOTS:
 void TestShell::emptyStoreGivesTheDefaults()
 {
     Sandbox box;
+    // The panes' arithmetic on the stored window of 6500 twips square; the first start's
+    // size has its own test.
+    box.store(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("1005"));
     Run run(box);
     MainWindow& main = run.main();
     QCOMPARE(main.windowTitle(), QStringLiteral("The image Vadro"));
@@ -113,10 +116,28 @@ void TestShell::closingAtOnceWritesTheDefaultsExactly()
         Run run(box);
         run.close();
     }
-    const QStringList expected{
-        "MainLeft=1000", "MainTop=1000", "MainWidth=6500", "MainHeight=6500", "IsaLeft=2000",
-        "IsbLeft=5000",  "PrvLeft=1000", "PrvTop=1000",    "PrvWidth=6500",   "PrvHeight=6500",
-        "Tbaron=True",   "Baron=True",   "Tvon=True",      "Pvon=True",       "ViewMode=0"};
+    // The first start's sizes: two thirds of the screen, centred; the tiled view half of it.
+    const QRect s = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto part = [](int side, double share) { return 15 * int(std::lround(side * share)); };
+    const int width = part(s.width(), 2.0 / 3);
+    const auto pair = [](const char* key, long long value) {
+        return QStringLiteral("%1=%2").arg(QLatin1String(key)).arg(value);
+    };
+    const QStringList expected{pair("MainLeft", s.x() * 15 + part(s.width(), 1.0 / 6)),
+                               pair("MainTop", s.y() * 15 + part(s.height(), 1.0 / 6)),
+                               pair("MainWidth", width),
+                               pair("MainHeight", part(s.height(), 2.0 / 3)),
+                               pair("IsaLeft", std::lround(2000.0 * width / 6500)),
+                               pair("IsbLeft", std::lround(5000.0 * width / 6500)),
+                               pair("PrvLeft", s.x() * 15 + part(s.width(), 1.0 / 3)),
+                               pair("PrvTop", s.y() * 15 + part(s.height(), 1.0 / 4)),
+                               pair("PrvWidth", part(s.width(), 0.5)),
+                               pair("PrvHeight", part(s.height(), 0.5)),
+                               "Tbaron=True",
+                               "Baron=True",
+                               "Tvon=True",
+                               "Pvon=True",
+                               "ViewMode=0"};
     for (const QString& pair : expected) {
         const QString key = pair.section(QLatin1Char('='), 0, 0);
         QCOMPARE(key + QLatin1Char('=') + box.stored(key), pair);
@@ -171,6 +192,8 @@ void TestShell::storedValues()
     QFETCH(QString, value);
     QFETCH(int, style);
     Sandbox box;
+    // A window the user once moved: its size is the stored one, not the first start's.
+    box.store(QStringLiteral("Settings"), QStringLiteral("MainLeft"), QStringLiteral("1005"));
     box.store(QStringLiteral("Settings"), key, value);
     Run run(box);
     QTEST(run.main().paneLayout().isaLeft(), "isa");
@@ -532,7 +555,7 @@ void TestShell::hoverHintComesAndGoes()
     cursor.position = main.surface().mapToGlobal(list.center());
     hint.start();
     QVERIFY(hint.isShown() && hint.isTicking());
-    QCOMPARE(run.line(), HoverHint::Text);
+    QCOMPARE(run.line(), HoverHint::text());
 
     cursor.position = main.surface().mapToGlobal(QPoint(list.left() + list.width(), list.top()));
     hint.tick(); // exactly on the edge counts as inside
@@ -611,7 +634,9 @@ void TestShell::hostileSettingsFileDoesNotStopTheProgram()
     {
         Run run(box);
         QVERIFY(run.main().isVisible());
-        QCOMPARE(run.main().paneLayout().isaLeft(), 2000);
+        // The first start's window, its panes in the default proportions.
+        const int width = run.main().frameGeometry().width() * 15;
+        QCOMPARE(run.main().paneLayout().isaLeft(), int(std::lround(2000.0 * width / 6500)));
         QTRY_VERIFY(!run.line().isEmpty());
         run.main().run(Command::ToggleToolbar);
         run.close();

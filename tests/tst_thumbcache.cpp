@@ -68,13 +68,13 @@ struct Folder
         ThumbnailBuilder::Options options;
         options.cache = &cache;
         options.flavour = flavour;
-        return ThumbnailBuilder::run(paths, {}, QSize(60, 60), Qt::white, decoder, options);
+        return ThumbnailBuilder::run(paths, QSize(60, 60), Qt::white, decoder, options);
     }
     void write(const ThumbnailBuilder::Result& result) const
     {
         // Entries the build left to be decoded are decoded by the writer.
         const QtImageDecoder decoder;
-        ThumbnailCacheWriter writer(cache, &decoder);
+        ThumbnailCacheWriter writer(cache);
         writer.add(result.toWrite);
         writer.waitForIdle();
     }

@@ -18,6 +18,10 @@ private Q_SLOTS:
     void visibleRows();
     void rowsAndLimit_data();
     void rowsAndLimit();
+    void scrollToShow_data();
+    void scrollToShow();
+    void fillOrder_data();
+    void fillOrder();
     void scrollMaximum_data();
     void scrollMaximum();
     void surfaceHeight();
@@ -73,17 +77,14 @@ void TestThumbGrid::rowsAndLimit_data()
     QTest::addColumn<qint64>("count");
     QTest::addColumn<int>("columns");
     QTest::addColumn<qint64>("lastRow");
-    QTest::addColumn<bool>("fits");
-    QTest::newRow("12 in 5") << qint64(12) << 5 << qint64(2) << true;
-    QTest::newRow("10 in 5") << qint64(10) << 5 << qint64(1) << true;
-    QTest::newRow("one file") << qint64(1) << 5 << qint64(0) << true;
-    QTest::newRow("735 in 3") << qint64(735) << 3 << qint64(244) << true;
-    QTest::newRow("736 in 3") << qint64(736) << 3 << qint64(245) << false;
-    QTest::newRow("no files") << qint64(0) << 0 << qint64(0) << true;
-    QTest::newRow("negative count") << qint64(-4) << 5 << qint64(0) << true;
-    QTest::newRow("no columns") << qint64(1) << 0 << qint64(0) << false;
-    QTest::newRow("a million in 100") << qint64(1000000) << 100 << qint64(9999) << false;
-    QTest::newRow("past 16 bits") << qint64(5000000) << 3 << qint64(1666666) << false;
+    QTest::newRow("12 in 5") << qint64(12) << 5 << qint64(2);
+    QTest::newRow("10 in 5") << qint64(10) << 5 << qint64(1);
+    QTest::newRow("one file") << qint64(1) << 5 << qint64(0);
+    QTest::newRow("736 in 3") << qint64(736) << 3 << qint64(245);
+    QTest::newRow("no files") << qint64(0) << 0 << qint64(0);
+    QTest::newRow("negative count") << qint64(-4) << 5 << qint64(0);
+    QTest::newRow("no columns") << qint64(1) << 0 << qint64(0);
+    QTest::newRow("past 16 bits") << qint64(5000000) << 3 << qint64(1666666);
 }
 
 void TestThumbGrid::rowsAndLimit()
@@ -91,7 +92,56 @@ void TestThumbGrid::rowsAndLimit()
     QFETCH(qint64, count);
     QFETCH(int, columns);
     QTEST(G::lastRow(count, columns), "lastRow");
-    QTEST(G::fits(count, columns), "fits");
+}
+
+void TestThumbGrid::scrollToShow_data()
+{
+    // Rows of 1000 twips with 900 of picture; the value counts centimetres of 567 twips.
+    QTest::addColumn<qint64>("row");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("above: its top") << qint64(0) << 5 << 3000 << 0;
+    QTest::newRow("below: just far enough") << qint64(3) << 0 << 3000 << 2;
+    QTest::newRow("in view: stays") << qint64(2) << 0 << 3000 << 0;
+    QTest::newRow("viewport lower than a row: its top") << qint64(10) << 3 << 500 << 17;
+    QTest::newRow("no row") << qint64(-1) << 4 << 3000 << 4;
+}
+
+void TestThumbGrid::scrollToShow()
+{
+    QFETCH(qint64, row);
+    QFETCH(int, value);
+    QFETCH(int, height);
+    QTEST(G::scrollToShow(row, value, height), "expected");
+}
+
+void TestThumbGrid::fillOrder_data()
+{
+    QTest::addColumn<qint64>("first");
+    QTest::addColumn<qint64>("begin");
+    QTest::addColumn<qint64>("end");
+    QTest::addColumn<qint64>("count");
+    QTest::addColumn<QVector<int>>("expected");
+    QTest::newRow("view at the top") << qint64(-1) << qint64(0) << qint64(3) << qint64(8)
+                                     << QVector<int>{0, 1, 2, 3, 4, 5, 6, 7};
+    QTest::newRow("down, then up") << qint64(-1) << qint64(4) << qint64(6) << qint64(11)
+                                   << QVector<int>{4, 5, 6, 7, 2, 3, 8, 9, 0, 1, 10};
+    QTest::newRow("the selection first") << qint64(9) << qint64(2) << qint64(4) << qint64(10)
+                                         << QVector<int>{9, 2, 3, 4, 5, 0, 1, 6, 7, 8};
+    QTest::newRow("nothing in view")
+        << qint64(-1) << qint64(0) << qint64(0) << qint64(3) << QVector<int>{0, 1, 2};
+    QTest::newRow("no cells") << qint64(2) << qint64(0) << qint64(0) << qint64(0) << QVector<int>{};
+}
+
+void TestThumbGrid::fillOrder()
+{
+    QFETCH(qint64, first);
+    QFETCH(qint64, begin);
+    QFETCH(qint64, end);
+    QFETCH(qint64, count);
+    const std::vector<int> order = G::fillOrder(first, begin, end, count);
+    QTEST(QVector<int>(order.begin(), order.end()), "expected");
 }
 
 void TestThumbGrid::scrollMaximum_data()

@@ -6,12 +6,15 @@
 #include <QProgressBar>
 #include <QScrollBar>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
 
 #include "Harness.h"
 #include "app/Browser.h"
+#include "app/StartupSequence.h"
 #include "app/TitleStrip.h"
 #include "app/ViewModes.h"
 #include "listing/FileList.h"
@@ -26,6 +29,7 @@
 #include "thumbs/ThumbGridGeometry.h"
 #include "thumbs/ThumbnailBase.h"
 #include "thumbs/ThumbnailBuilder.h"
+#include "thumbs/ThumbnailCache.h"
 #include "thumbs/ThumbnailGrid.h"
 #include "thumbs/ThumbnailSurface.h"
 
@@ -114,7 +118,7 @@ class TestThumbs : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void builderDecodesEachFileOnceInOrder();
+    void builderDecodesEachFileOnce();
     void gridFollowsTheLayoutAndTheFiles();
     void capacityMessage();
     void pressesKeysAndTheList();
@@ -122,10 +126,13 @@ private Q_SLOTS:
     void brokenAndTransparentCells();
     void emptySpaceAndPopups();
     void builderKeepsWithinTheBudget();
-    void buildAnswersTheDesktopButTakesNoInput();
+    void buildServesInputAndFillsAsItGoes();
+    void visibleCellsFirstAndNewListingsWin();
+    void columnsFollowThePane();
+    void hostileFolders();
 };
 
-void TestThumbs::builderDecodesEachFileOnceInOrder()
+void TestThumbs::builderDecodesEachFileOnce()
 {
     CountingDecoder decoder;
     // Each path its own folder; the file's name is the colour the fake decoder paints.
@@ -135,13 +142,8 @@ void TestThumbs::builderDecodesEachFileOnceInOrder()
                   : i % 3 == 0 ? QStringLiteral("/a%1/red")
                                : QStringLiteral("/a%1/blue"))
                      .arg(i);
-    QVector<int> progress;
-    bool timerRan = false;
-    QTimer::singleShot(0, this, [&timerRan] { timerRan = true; });
-    const QVector<QImage> thumbs = ThumbnailBuilder::build(
-        paths, {}, QSize(6, 6), Qt::white, decoder, [&progress](int done) { progress << done; });
-    QVERIFY(!timerRan);    // no event loop ran during the build
-    QTRY_VERIFY(timerRan); // and the timer was real: it runs as soon as one does
+    const QVector<QImage> thumbs =
+        ThumbnailBuilder::run(paths, QSize(6, 6), Qt::white, decoder, {}).cells;
     QCOMPARE(thumbs.size(), 200);
     for (const QString& path : paths)
         QCOMPARE(decoder.calls.value(path), 1);
@@ -149,10 +151,7 @@ void TestThumbs::builderDecodesEachFileOnceInOrder()
     QCOMPARE(thumbs[0].pixelColor(3, 3), QColor(Qt::red));
     QCOMPARE(thumbs[1].pixelColor(3, 3), QColor(Qt::blue));
     QCOMPARE(thumbs[1].size(), QSize(6, 6));
-    QVERIFY(!progress.isEmpty());
-    QCOMPARE(progress.last(), 200);
-    QVERIFY(std::is_sorted(progress.begin(), progress.end()));
-    QVERIFY(ThumbnailBuilder::build({}, {}, QSize(6, 6), Qt::white, decoder, {}).isEmpty());
+    QVERIFY(ThumbnailBuilder::run({}, QSize(6, 6), Qt::white, decoder, {}).cells.isEmpty());
 }
 
 void TestThumbs::gridFollowsTheLayoutAndTheFiles()
@@ -166,6 +165,7 @@ void TestThumbs::gridFollowsTheLayoutAndTheFiles()
     Run run(box);
     Grid g(run);
     QTRY_COMPARE(g.grid.count(), 40);
+    QTRY_VERIFY(!g.grid.isBuilding());
     QCOMPARE(g.grid.lastColumn(), 4);
     QCOMPARE(g.surface.columns(), 5);
     // Built while the list shows: ready when the grid is shown.
@@ -180,6 +180,7 @@ void TestThumbs::gridFollowsTheLayoutAndTheFiles()
 
     run.main().folderTree().setSelectedPath(twelve);
     QTRY_COMPARE(g.grid.count(), 12);
+    QTRY_VERIFY(!g.grid.isBuilding());
     QCOMPARE(g.grid.nameAt(11), QStringLiteral("t0011.bmp"));
     QCOMPARE(g.main.thumbBase().scrollBar()->isHidden(),
              !ThumbGridGeometry::scrollBarShown(ThumbGridGeometry::scrollMaximum(
@@ -194,30 +195,30 @@ void TestThumbs::gridFollowsTheLayoutAndTheFiles()
 
 void TestThumbs::capacityMessage()
 {
+    // Any number of rows: 246 files in one column get all their thumbnails.
     Sandbox box;
     storeColumns(box, 1);
     writeTiles(box.folder(), 246);
     Run run(box);
     Grid g(run);
-    QTRY_COMPARE(run.test.messages->shown.size(), 1);
-    QCOMPARE(run.test.messages->shown[0].text, ThumbnailGrid::CapacityText);
-    QCOMPARE(run.test.messages->shown[0].title, QStringLiteral("Vadro"));
-    QCOMPARE(g.grid.count(), 0);
-    QCOMPARE(g.main.fileList().model()->rowCount(), 246); // the list is filled all the same
-    QVERIFY(g.main.thumbBase().scrollBar()->isHidden());
+    QTRY_COMPARE(g.grid.count(), 246);
+    QTRY_VERIFY(!g.grid.isBuilding());
+    QVERIFY(!g.surface.thumbnail(245).isNull());
+    QVERIFY(run.test.messages->shown.isEmpty());
 
-    // A list click on a file that has no thumbnail hides the marker.
-    QAbstractItemView* view = g.main.fileList().currentView();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view->visualRect(g.main.fileList().model()->index(0, 0)).center());
-    QCOMPARE(g.browser.current().file(), QStringLiteral("t0000.bmp"));
-    QVERIFY(!g.surface.isMarkerVisible());
-
-    // One file fewer fits in 245 rows.
-    QVERIFY(QFile::remove(box.folder() + QStringLiteral("/t0245.bmp")));
-    run.main().run(Command::Refresh);
-    QCOMPARE(g.grid.count(), 245);
-    QCOMPARE(run.test.messages->shown.size(), 1);
+    // A pane too narrow for one column says so, and still lists the files.
+    Sandbox narrow;
+    storeColumns(narrow, 1);
+    narrow.store(QStringLiteral("Settings"), QStringLiteral("IsbLeft"), QStringLiteral("3100"));
+    writeTiles(narrow.folder(), 3);
+    Run small(narrow);
+    Grid n(small);
+    QTRY_COMPARE(small.test.messages->shown.size(), 1);
+    QCOMPARE(small.test.messages->shown[0].text, ThumbnailGrid::CapacityText);
+    QCOMPARE(small.test.messages->shown[0].title, QStringLiteral("Vadro"));
+    QCOMPARE(n.surface.columns(), 0);
+    QCOMPARE(n.main.fileList().model()->rowCount(), 3);
+    QVERIFY(n.main.thumbBase().scrollBar()->isHidden());
 }
 
 void TestThumbs::pressesKeysAndTheList()
@@ -228,6 +229,7 @@ void TestThumbs::pressesKeysAndTheList()
     Run run(box);
     Grid g(run);
     QTRY_COMPARE(g.grid.count(), 12);
+    QTRY_VERIFY(!g.grid.isBuilding());
     g.show();
 
     // Nothing selected: keys do nothing.
@@ -289,6 +291,7 @@ void TestThumbs::pagingAndScrolling()
     Run run(box);
     Grid g(run);
     QTRY_COMPARE(g.grid.count(), 12);
+    QTRY_VERIFY(!g.grid.isBuilding());
     g.show();
     g.main.run(Command::Refresh); // built on the pane as it is now
     QScrollBar* bar = g.main.thumbBase().scrollBar();
@@ -321,6 +324,7 @@ void TestThumbs::pagingAndScrolling()
     writeTiles(few, 2);
     g.main.folderTree().setSelectedPath(few);
     QTRY_COMPARE(g.grid.count(), 2);
+    QTRY_VERIFY(!g.grid.isBuilding());
     QVERIFY(bar->isHidden());
     g.press(0);
     const int top = g.surface.y();
@@ -348,6 +352,7 @@ void TestThumbs::brokenAndTransparentCells()
     Run run(box);
     Grid g(run);
     QTRY_COMPARE(g.grid.count(), 4);
+    QTRY_VERIFY(!g.grid.isBuilding());
     g.show();
     const QColor background = g.surface.palette().color(QPalette::Window);
     QCOMPARE(g.pixelOf(0), QColor(Qt::red));
@@ -377,6 +382,7 @@ void TestThumbs::emptySpaceAndPopups()
     Run run(box);
     Grid g(run);
     QTRY_COMPARE(g.grid.count(), 3);
+    QTRY_VERIFY(!g.grid.isBuilding());
     g.show();
     FakePopupMenus& popups = *run.test.popups;
 
@@ -457,7 +463,7 @@ void TestThumbs::builderKeepsWithinTheBudget()
     ThumbnailBuilder::Options options;
     options.budget = 20 * DecodeBudget::MiB; // each picture alone needs more
     const ThumbnailBuilder::Result result =
-        ThumbnailBuilder::run(paths, {}, QSize(6, 6), Qt::white, decoder, options);
+        ThumbnailBuilder::run(paths, QSize(6, 6), Qt::white, decoder, options);
     QCOMPARE(decoder.most, 1);
     QVERIFY(result.peakInFlight > options.budget);
     // Over the ceiling: not decoded at all, a blank cell.
@@ -471,112 +477,227 @@ void TestThumbs::builderKeepsWithinTheBudget()
     OverlapDecoder roomy;
     options.budget = 2 * result.peakInFlight;
     const ThumbnailBuilder::Result shared =
-        ThumbnailBuilder::run(paths, {}, QSize(6, 6), Qt::white, roomy, options);
+        ThumbnailBuilder::run(paths, QSize(6, 6), Qt::white, roomy, options);
     QVERIFY(shared.peakInFlight <= options.budget);
     QCOMPARE(shared.cells.size(), 7);
 }
 
-// Holds its first decode of the armed build until the test has seen what it wanted.
-class HoldingDecoder : public QtImageDecoder
+// Thumbnails wait at a gate the test opens; every decode is recorded in the order asked for.
+// Whole decodes (the preview's) pass at once.
+class GateDecoder : public QtImageDecoder
 {
 public:
     DecodedImage decodeScaled(const QString& path, const QSize& target) const override
     {
-        std::function<void()> first;
         {
-            std::lock_guard<std::mutex> lock(mutex);
-            order << path;
-            first = std::exchange(onFirst, {});
+            std::unique_lock<std::mutex> lock(mutex);
+            order << QFileInfo(path).fileName();
+            changed.notify_all();
+            changed.wait(lock, [this] { return open > 0; });
+            --open;
         }
-        if (first)
-            first();
         return QtImageDecoder::decodeScaled(path, target);
     }
+    void let(int decodes)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        open += decodes;
+        changed.notify_all();
+    }
+    QStringList asked() const
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return order;
+    }
     mutable std::mutex mutex;
+    mutable std::condition_variable changed;
     mutable QStringList order;
-    mutable std::function<void()> onFirst;
+    mutable int open = 0;
 };
 
-// Counts paint and key events a widget receives, and those received while a build runs.
-class EventProbe : public QObject
+struct GatedRun
 {
-public:
-    EventProbe(QWidget* widget, const ThumbnailGrid& grid) : m_grid(grid)
+    GatedRun(Sandbox& box, int columns, int files)
     {
-        widget->installEventFilter(this);
+        storeColumns(box, columns);
+        writeTiles(box.folder(), files);
+        auto gate = std::make_unique<GateDecoder>();
+        decoder = gate.get();
+        test = std::make_unique<TestPlatform>(box.settingsPath());
+        test->platform.decoder = std::move(gate);
+        startup = startVadro(*test, box.folder());
+        grid = &startup->mainWindow()->browser().grid();
     }
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint && m_grid.isBuilding()) {
-            std::lock_guard<std::mutex> lock(mutex);
-            paintedDuringBuild = true;
-            painted.notify_all();
-        }
-        if (event->type() == QEvent::KeyPress) {
-            ++keys;
-            if (m_grid.isBuilding())
-                ++keysDuringBuild;
-        }
-        return false;
-    }
-    std::mutex mutex;
-    std::condition_variable painted;
-    bool paintedDuringBuild = false;
-    int keys = 0;
-    int keysDuringBuild = 0;
-
-private:
-    const ThumbnailGrid& m_grid;
+    ~GatedRun() { decoder->let(1 << 20); }
+    MainWindow& main() const { return *startup->mainWindow(); }
+    // The decodes the pool has started before the gate stopped them.
+    int started() const { return std::min(QThread::idealThreadCount(), int(grid->count())); }
+    GateDecoder* decoder;
+    std::unique_ptr<TestPlatform> test;
+    std::unique_ptr<StartupSequence> startup;
+    ThumbnailGrid* grid;
 };
 
-void TestThumbs::buildAnswersTheDesktopButTakesNoInput()
+void TestThumbs::buildServesInputAndFillsAsItGoes()
+{
+    Sandbox box;
+    GatedRun r(box, 5, 12);
+    ThumbnailSurface& surface = r.grid->surface();
+    QTRY_COMPARE(r.grid->count(), 12);
+    QTRY_COMPARE(r.decoder->asked().size(), r.started());
+    QVERIFY(r.grid->isBuilding());
+    QVERIFY(r.main().titleStrip().progressBar()->isVisibleTo(&r.main()));
+    QVERIFY(surface.isPending(0) && surface.isPending(11));
+    // The cell under the cursor says what it holds before its picture arrives.
+    QCOMPARE(r.grid->toolTipAt(3).section(QLatin1Char('\n'), 0, 0), QStringLiteral("t0003.bmp"));
+
+    // A click and a key while every thumbnail waits.
+    r.main().run(Command::ViewThumbnails);
+    QTest::mouseClick(&surface, Qt::LeftButton, Qt::NoModifier, surface.thumbnailRect(6).center());
+    QCOMPARE(r.main().browser().current().file(), QStringLiteral("t0006.bmp"));
+    QVERIFY(r.main().browser().current().hasPicture());
+    QTest::keyClick(&surface, Qt::Key_Right);
+    QCOMPARE(surface.marker(), 7);
+    QVERIFY(r.grid->isBuilding());
+
+    // Cells fill one by one as the loop runs; the selection's is made before the rest.
+    QCoreApplication::processEvents();
+    r.decoder->let(r.started());
+    QTRY_COMPARE(r.decoder->asked().size(), 2 * r.started());
+    QVERIFY(r.decoder->asked().mid(r.started()).contains(QStringLiteral("t0007.bmp")));
+    const auto filled = [&surface] {
+        int n = 0;
+        for (qint64 i = 0; i < surface.count(); ++i)
+            n += surface.isPending(i) ? 0 : 1;
+        return n;
+    };
+    r.decoder->let(r.started());
+    QTRY_VERIFY(filled() > 0);
+    QVERIFY(filled() <= 3 * r.started());
+    QVERIFY(r.grid->isBuilding());
+    r.decoder->let(100);
+    QTRY_VERIFY(!r.grid->isBuilding());
+    QVERIFY(!r.main().titleStrip().progressBar()->isVisibleTo(&r.main()));
+    QCOMPARE(r.grid->toolTipAt(3), QStringLiteral("t0003.bmp\n8 x 8 pixels\n%1 bytes")
+                                       .arg(QFileInfo(box.folder() + "/t0003.bmp").size()));
+    QCOMPARE(r.decoder->asked().size(), 12);
+}
+
+void TestThumbs::visibleCellsFirstAndNewListingsWin()
+{
+    Sandbox box;
+    GatedRun r(box, 1, 60);
+    QTRY_COMPARE(r.decoder->asked().size(), r.started());
+    const QStringList first = r.decoder->asked();
+    QCOMPARE(first.first(), QStringLiteral("t0000.bmp"));
+    // Scrolled down while the first decodes wait: the cells now in view come next.
+    QScrollBar* bar = r.main().thumbBase().scrollBar();
+    bar->setValue(bar->maximum() / 2);
+    QCoreApplication::processEvents();
+    const PaneRects& pane = r.main().lastLayout();
+    const auto [begin, end] = ThumbGridGeometry::visibleRange(
+        bar->value() * 567, int(pane.thumbBase.height), 1, r.grid->count());
+    QVERIFY(begin > 10);
+    r.decoder->let(r.started() + int(end - begin));
+    QTRY_COMPARE(r.decoder->asked().size(), 2 * r.started() + int(end - begin));
+    const QStringList order = r.decoder->asked();
+    for (qint64 i = begin; i < end; ++i)
+        QVERIFY2(order.indexOf(QStringLiteral("t%1.bmp").arg(i, 4, 10, QLatin1Char('0'))) <
+                     r.started() + int(end - begin),
+                 qPrintable(QString::number(i)));
+
+    // A new folder mid-build: the old one's work not started is dropped, its results unseen.
+    const QString other = box.dir.filePath(QStringLiteral("other"));
+    QDir().mkpath(other);
+    writeTile(other, QStringLiteral("only.bmp"), Qt::magenta);
+    r.main().folderTree().setSelectedPath(other);
+    QTRY_COMPARE(r.grid->count(), 1);
+    r.decoder->let(1 << 20);
+    QTRY_VERIFY(!r.grid->isBuilding());
+    QCOMPARE(r.grid->surface().thumbnail(0).pixelColor(30, 30), QColor(Qt::magenta));
+    QVERIFY(r.decoder->asked().size() < 60);
+}
+
+void TestThumbs::columnsFollowThePane()
 {
     Sandbox box;
     storeColumns(box, 5);
-    writeTiles(box.folder(), 4);
-    const QString other = box.dir.filePath(QStringLiteral("other"));
-    QDir().mkpath(other);
-    writeTiles(other, 3);
-    TestPlatform test(box.settingsPath());
-    auto holding = std::make_unique<HoldingDecoder>();
-    HoldingDecoder& decoder = *holding;
-    test.platform.decoder = std::move(holding);
-    const auto startup = startVadro(test, box.folder());
-    MainWindow& main = *startup->mainWindow();
-    ThumbnailGrid& grid = main.browser().grid();
-    QTRY_COMPARE(grid.count(), 4);
-
-    QWidget* tree = &main.folderTree();
-    QWidget* list = main.fileList().currentView();
-    EventProbe paints(tree, grid);
-    EventProbe keys(list, grid);
-    bool sawPaint = false;
-    decoder.order.clear();
-    // Made here: an input event made on a pool thread would create its device there.
-    QKeyEvent* key = new QKeyEvent(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
-    decoder.onFirst = [&] {
-        // From the pool: a repaint and a key, both posted, and the tree moving elsewhere.
-        QCoreApplication::postEvent(tree, new QEvent(QEvent::UpdateRequest));
-        QCoreApplication::postEvent(list, key);
-        QMetaObject::invokeMethod(
-            &main.folderTree(), [&main, other] { main.folderTree().setSelectedPath(other); },
-            Qt::QueuedConnection);
-        std::unique_lock<std::mutex> lock(paints.mutex);
-        sawPaint = paints.painted.wait_for(lock, std::chrono::seconds(20),
-                                           [&paints] { return paints.paintedDuringBuild; });
+    writeTiles(box.folder(), 200);
+    Run run(box);
+    Grid g(run);
+    QTRY_VERIFY(g.grid.count() == 200 && !g.grid.isBuilding());
+    g.show();
+    g.press(197);
+    const QImage before = g.surface.thumbnail(197);
+    const auto inView = [&g](qint64 index) {
+        const QRect cell = g.surface.thumbnailRect(index).translated(g.surface.pos());
+        return g.main.thumbBase().rect().contains(cell);
     };
-    main.run(Command::Refresh);
-    QVERIFY(sawPaint);
-    QCOMPARE(keys.keysDuringBuild, 0);
-    // After the build: the key arrives, and the folder the tree moved to is listed once.
-    QTRY_COMPARE(keys.keys, 1);
-    QTRY_COMPARE(grid.count(), 3);
-    QCOMPARE(main.browser().files().path(), other);
-    QCoreApplication::processEvents();
-    const QStringList order = decoder.order;
-    QCOMPARE(order.size(), 7);
-    for (int i = 0; i < 7; ++i)
-        QCOMPARE(order[i].startsWith(other + QLatin1Char('/')), i >= 4);
+    QVERIFY(!inView(197));
+    // The preview's pane goes: the list's pane widens, and the grid with it.
+    g.main.run(Command::TogglePreview);
+    const PaneRects& pane = g.main.lastLayout();
+    const int columns =
+        ThumbGridGeometry::columns(pane.thumbSurfaceWidth, pane.thumbScrollBar.width);
+    QVERIFY(columns > 5);
+    QCOMPARE(g.surface.columns(), columns);
+    QCOMPARE(g.grid.lastColumn(), columns - 1);
+    QVERIFY(inView(197));
+    QCOMPARE(g.surface.marker(), 197);
+    QCOMPARE(g.surface.thumbnail(197).cacheKey(), before.cacheKey()); // not made again
+    QCOMPARE(g.main.thumbBase().scrollBar()->maximum(),
+             int(ThumbGridGeometry::scrollMaximum(
+                 199 / columns, ThumbGridGeometry::visibleRows(pane.thumbBase.height))));
+    g.main.run(Command::TogglePreview);
+    QCOMPARE(g.surface.columns(), 5);
+    QVERIFY(inView(197));
+}
+
+void TestThumbs::hostileFolders()
+{
+    Sandbox box;
+    writeTile(box.folder(), QStringLiteral("zz.bmp"), Qt::red, 300);
+    GatedRun r(box, 5, 12);
+    QTRY_COMPARE(r.decoder->asked().size(), r.started());
+    const QString folder = box.folder() + QLatin1Char('/');
+    // While the build runs: a file becomes a FIFO, one goes, one changes, and the cache entry
+    // of another is damaged.
+    QVERIFY(QFile::remove(folder + "t0005.bmp"));
+    QVERIFY(::mkfifo(QFile::encodeName(folder + "t0005.bmp").constData(), 0600) == 0);
+    QVERIFY(QFile::remove(folder + "t0006.bmp"));
+    writeTile(box.folder(), QStringLiteral("t0007.bmp"), Qt::magenta);
+    const ThumbnailCache cache(ThumbnailCache::defaultRoot());
+    const QString entry = cache.entryPath(ThumbnailCache::Flavour::Normal,
+                                          ThumbnailCache::source(folder + "zz.bmp").uri);
+    QDir().mkpath(QFileInfo(entry).path());
+    QFile damaged(entry);
+    QVERIFY(damaged.open(QIODevice::WriteOnly) && damaged.write("\x89PNG\r\n\x1a\n broken") > 0);
+    damaged.close();
+    r.decoder->let(1 << 20);
+    QTRY_VERIFY(!r.grid->isBuilding());
+    const ThumbnailSurface& surface = r.grid->surface();
+    QVERIFY(surface.thumbnail(5).isNull());
+    QVERIFY(surface.thumbnail(6).isNull());
+    QCOMPARE(surface.thumbnail(7).pixelColor(30, 30), QColor(Qt::magenta));
+    QCOMPARE(surface.thumbnail(8).pixel(30, 30), QColor::fromHsv(8 * 7, 200, 200).rgb());
+    QCOMPARE(surface.thumbnail(12).pixelColor(30, 30), QColor(Qt::red));
+
+    // The folder changes under the build again and again; the last one listed is shown, and
+    // every one of its 10,000 small files gets its thumbnail.
+    const QString tiny = box.dir.filePath(QStringLiteral("tiny"));
+    QDir().mkpath(tiny);
+    writeTile(tiny, QStringLiteral("one.bmp"), Qt::green);
+    for (int i = 0; i < 10000; ++i)
+        QVERIFY(QFile::link(tiny + QStringLiteral("/one.bmp"),
+                            tiny + QStringLiteral("/l%1.bmp").arg(i, 5, 10, QLatin1Char('0'))));
+    for (int i = 0; i < 40; ++i) {
+        r.main().folderTree().setSelectedPath(i % 2 ? tiny : box.folder());
+        QCoreApplication::processEvents();
+    }
+    QTRY_COMPARE(r.grid->count(), 10001);
+    QTRY_VERIFY_WITH_TIMEOUT(!r.grid->isBuilding(), 120000);
+    for (qint64 i = 0; i < r.grid->count(); i += 97)
+        QCOMPARE(surface.thumbnail(i).pixelColor(30, 30), QColor(Qt::green));
 }
 
 QTEST_MAIN(TestThumbs)

@@ -61,8 +61,8 @@ class TestThumbWrites : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void jpegScales();
-    void finerDecodesAreLeftToTheWriter();
-    void writerHoldsAndDeferredFailures();
+    void oneDecodeMakesCellAndEntry();
+    void heldWritesWaitWithinALimit();
 };
 
 void TestThumbWrites::jpegScales()
@@ -75,7 +75,7 @@ void TestThumbWrites::jpegScales()
     QCOMPARE(DecodeBudget::jpegScaledSize(QSize(300, 200), QSize()), QSize(300, 200));
 }
 
-void TestThumbWrites::finerDecodesAreLeftToTheWriter()
+void TestThumbWrites::oneDecodeMakesCellAndEntry()
 {
     QTemporaryDir dir;
     const ThumbnailCache cache(dir.filePath(QStringLiteral("cache/thumbnails")));
@@ -85,8 +85,9 @@ void TestThumbWrites::finerDecodesAreLeftToTheWriter()
             qWarning("cannot write %s", qPrintable(path));
         return path;
     };
-    // 640 x 480: an eighth covers the cell but not the thumbnail. 2048 x 1536: an eighth
-    // covers both. A PNG decodes whole either way; a small picture needs no entry.
+    // 640 x 480: an eighth would cover the cell but not the thumbnail, so the one decode is
+    // asked for the thumbnail's 128 x 96. A PNG decodes whole either way; a small picture
+    // needs no entry.
     const QString mid = add(QStringLiteral("mid.jpg"), picture(640, 480));
     const QString big = add(QStringLiteral("big.jpg"), picture(2048, 1536));
     const QString png = add(QStringLiteral("tile.png"), picture(640, 480));
@@ -99,43 +100,23 @@ void TestThumbWrites::finerDecodesAreLeftToTheWriter()
     options.flavour = Flavour::Normal;
     const QSize cell(60, 60);
     const ThumbnailBuilder::Result first =
-        ThumbnailBuilder::run(paths, {}, cell, Qt::white, decoder, options);
+        ThumbnailBuilder::run(paths, cell, Qt::white, decoder, options);
     for (const QImage& thumb : first.cells)
         QCOMPARE(thumb.size(), cell);
     QCOMPARE(first.toWrite.size(), 3);
-
-    const ThumbnailCache::Entry* later = entryFor(first, mid);
-    QVERIFY(later);
-    QVERIFY(later->decodeLater);
-    QVERIFY(later->image.isNull());
-    QCOMPARE(later->natural, QSize(640, 480));
-    QCOMPARE(decoder.target(QStringLiteral("mid.jpg")), cell);
-    for (const QString& now : {big, png}) {
-        const ThumbnailCache::Entry* entry = entryFor(first, now);
+    QCOMPARE(decoder.target(QStringLiteral("mid.jpg")), QSize(128, 96));
+    QCOMPARE(decoder.target(QStringLiteral("small.jpg")), cell);
+    for (const QString& path : {mid, big, png}) {
+        const ThumbnailCache::Entry* entry = entryFor(first, path);
         QVERIFY(entry);
-        QVERIFY(!entry->decodeLater);
         QCOMPARE(entry->image.size(), QSize(128, 96));
     }
-    // Written as it is, an entry still to be decoded would be taken for a failure.
-    QVERIFY(!cache.write(*later));
-    const ThumbnailCache::Source midSource = ThumbnailCache::source(mid);
-    QVERIFY(!QFile::exists(cache.failurePath(midSource.uri)));
 
-    {
-        // Without a decoder the writer drops what it cannot make.
-        ThumbnailCacheWriter writer(cache);
-        writer.add(first.toWrite);
-        writer.waitForIdle();
-        QCOMPARE(writer.written(), 2);
-        QVERIFY(!QFile::exists(cache.entryPath(Flavour::Normal, midSource.uri)));
-        QVERIFY(!QFile::exists(cache.failurePath(midSource.uri)));
-    }
-    {
-        ThumbnailCacheWriter writer(cache, &decoder);
-        writer.add(first.toWrite);
-        writer.waitForIdle();
-        QCOMPARE(writer.written(), 3);
-    }
+    ThumbnailCacheWriter writer(cache);
+    writer.add(first.toWrite);
+    writer.waitForIdle();
+    QCOMPARE(writer.written(), 3);
+    const ThumbnailCache::Source midSource = ThumbnailCache::source(mid);
     QImageReader reader(cache.entryPath(Flavour::Normal, midSource.uri));
     const QImage entry = reader.read();
     QCOMPARE(entry.size(), QSize(128, 96));
@@ -144,52 +125,64 @@ void TestThumbWrites::finerDecodesAreLeftToTheWriter()
     const QColor middle = entry.pixelColor(64, 48); // the picture's colour, within JPEG's loss
     QVERIFY(middle.red() <= 8 && qAbs(middle.green() - 128) <= 8 && qAbs(middle.blue() - 128) <= 8);
 
-    // The next visit finds all three, whichever way they were made.
+    // The next visit finds all three; a larger entry serves where the flavour's own is gone.
+    const QString xlarge = cache.entryPath(Flavour::XLarge, midSource.uri);
+    QVERIFY(QDir().mkpath(QFileInfo(xlarge).path()));
+    QVERIFY(QFile::rename(cache.entryPath(Flavour::Normal, midSource.uri), xlarge));
     const ThumbnailBuilder::Result second =
-        ThumbnailBuilder::run(paths, {}, cell, Qt::white, decoder, options);
+        ThumbnailBuilder::run(paths, cell, Qt::white, decoder, options);
     QCOMPARE(second.fromCache, 3);
     QVERIFY(second.toWrite.isEmpty());
     QCOMPARE(second.cells[0].pixelColor(30, 30), first.cells[0].pixelColor(30, 30));
 }
 
-void TestThumbWrites::writerHoldsAndDeferredFailures()
+void TestThumbWrites::heldWritesWaitWithinALimit()
 {
     QTemporaryDir dir;
     const ThumbnailCache cache(dir.filePath(QStringLiteral("cache/thumbnails")));
-    const QtImageDecoder decoder;
-    const auto deferred = [&dir](const QString& name, const QByteArray& contents) {
-        const QString path = dir.filePath(name);
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size())
-            qWarning("cannot write %s", qPrintable(path));
-        file.close();
-        ThumbnailCache::Entry entry;
-        entry.source = ThumbnailCache::source(path);
-        entry.natural = QSize(640, 480);
-        entry.decodeLater = true;
-        return entry;
+    const auto entry = [&dir](int i) {
+        const QString path = dir.filePath(QStringLiteral("p%1.png").arg(i));
+        QImage(300, 200, QImage::Format_RGB32).save(path);
+        ThumbnailCache::Entry e;
+        e.source = ThumbnailCache::source(path);
+        e.natural = QSize(300, 200);
+        e.image = picture(128, 85); // 128 * 85 * 4 bytes
+        return e;
     };
-    // A file that stopped being a picture is remembered as a failure; one that went away
-    // leaves nothing behind, as it may be back and readable next time.
-    const ThumbnailCache::Entry broken = deferred(QStringLiteral("broken.jpg"), "no picture");
-    const ThumbnailCache::Entry gone = deferred(QStringLiteral("gone.jpg"), "soon gone");
-    QVERIFY(QFile::remove(gone.source.path));
-
-    ThumbnailCacheWriter writer(cache, &decoder);
+    const qint64 each = 128 * 85 * 4;
+    ThumbnailCacheWriter writer(cache);
+    std::mutex mutex;
+    qint64 released = 0;
+    writer.setReleased([&](qint64 bytes) {
+        std::lock_guard<std::mutex> lock(mutex);
+        released += bytes;
+    });
+    // Room for two entries: while held, two wait; a third passes the limit and the writer
+    // catches up until what waits is back within it.
+    writer.setHoldLimit(2 * each);
     writer.hold();
     writer.hold();
-    writer.add({broken, gone});
-    QCOMPARE(writer.written(), 0);
+    writer.add({entry(0), entry(1)});
     writer.release();
-    QCOMPARE(writer.written(), 0); // still held once
+    writer.waitUntilSettled();
+    QCOMPARE(writer.written(), 0);
+    writer.add({entry(2)});
+    writer.waitUntilSettled();
+    QCOMPARE(writer.written(), 1);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        QCOMPARE(released, each);
+    }
     // Waiting writes even while held: a caller that waits wants the entries on disk.
     writer.waitForIdle();
-    QCOMPARE(writer.written(), 1);
-    QVERIFY(QFile::exists(cache.failurePath(broken.source.uri)));
-    QVERIFY(!QFile::exists(cache.failurePath(gone.source.uri)));
-    QVERIFY(!QFile::exists(cache.entryPath(Flavour::Normal, gone.source.uri)));
+    QCOMPARE(writer.written(), 3);
     writer.release();
     writer.release(); // one release too many is harmless
+    writer.add({entry(3)});
+    writer.waitUntilSettled();
+    QCOMPARE(writer.written(), 4);
+    std::lock_guard<std::mutex> lock(mutex);
+    QCOMPARE(released, 4 * each);
 }
 
 QTEST_MAIN(TestThumbWrites)

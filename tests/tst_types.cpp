@@ -190,6 +190,7 @@ void TestTypes::addedTypesShowThumbnails()
     Run run(box);
     const ThumbnailSurface& surface = run.main().browser().grid().surface();
     QTRY_COMPARE(surface.count(), qint64(5));
+    QTRY_VERIFY(!run.main().browser().grid().isBuilding());
     for (qint64 i = 0; i < surface.count(); ++i) {
         const QImage& thumb = surface.thumbnail(i);
         QVERIFY2(!thumb.isNull(), qPrintable(run.main().browser().grid().nameAt(i)));

@@ -40,3 +40,12 @@ VADRO_SCREENSHOT_PACKAGES=(bubblewrap xvfb xdotool imagemagick)
 VADRO_PRINT_PACKAGES=(cups printer-driver-cups-pdf)
 # What tools/package needs to make and check the Debian package.
 VADRO_PACKAGE_PACKAGES=(dpkg-dev lintian)
+
+# The one build folder ./run and ./test share, with one build type and one set of options, so
+# that whichever runs second builds only what the first did not. Warnings stop the build, as in
+# CI.
+VADRO_DEV_BUILD=build/dev
+vadro_configure_dev_build() {
+    cmake -S . -B "$VADRO_DEV_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DVADRO_WERROR=ON >/dev/null
+}

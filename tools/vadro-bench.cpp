@@ -7,6 +7,13 @@
 //                           does ($XDG_CACHE_HOME/thumbnails), or without it
 //                           "thumbs files=N seconds=S files_per_s=F peak_rss_mib=M cached=C
 //                            written=W write_seconds=T budget_peak_mib=B"
+//   vadro-bench grid DIR    the grid's background build as the window runs it, with a real event
+//                           loop, in the grid's pane of a new 1500 x 900 window: an empty cache
+//                           ($XDG_CACHE_HOME/thumbnails), then a second visit on what the first
+//                           wrote, then a build cut short as closing the window does; each
+//                           "grid VISIT files=N first_screen_s=F all_s=A longest_stall_ms=S
+//                            peak_rss_mib=M" (times from the start of the folder's scan), and
+//                           "grid close files=N close_ms=C"
 //   vadro-bench tile        the tiled view's repaint of a 3840 x 2160 window, offset and grid on,
 //                           for every repeat, tiles from 1 x 1 to 1024 x 1024 at zoom 1 to 8,
 //                           beside a plain fill of the same area in the same run (the floor);
@@ -23,20 +30,28 @@
 //                           then, on stderr, the slowest score's time and how many files did
 //                           not decode
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
+#include <QTemporaryDir>
 #include <QTextStream>
+#include <QTimer>
 
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
+#include "app/CommandLine.h"
 #include "app/Resources.h"
+#include "layout/PaneLayout.h"
 #include "layout/Twips.h"
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
@@ -45,12 +60,16 @@
 #include "listing/TypeFilter.h"
 #include "platform/FileTypeInfo.h"
 #include "platform/ImageDecoder.h"
+#include "platform/MessageBoxes.h"
 #include "preview/SeamScore.h"
 #include "preview/TilePainter.h"
 #include "thumbs/ThumbGridGeometry.h"
+#include "thumbs/ThumbnailBase.h"
 #include "thumbs/ThumbnailBuilder.h"
 #include "thumbs/ThumbnailCache.h"
 #include "thumbs/ThumbnailCacheWriter.h"
+#include "thumbs/ThumbnailGrid.h"
+#include "thumbs/ThumbnailSurface.h"
 #include "tile/Repeat.h"
 #include "ui/FileText.h"
 #include "ui/StatusBar.h"
@@ -66,8 +85,9 @@ double peakRssMib()
 
 int usage()
 {
-    QTextStream(stderr) << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR | tile | "
-                           "seam [--repeat KIND] DIR\n";
+    QTextStream(stderr)
+        << "usage: vadro-bench list DIR | thumbs [--no-cache] DIR | grid DIR | tile | "
+           "seam [--repeat KIND] DIR\n";
     return 2;
 }
 
@@ -90,7 +110,7 @@ int benchThumbs(const QString& folder, bool useCache)
     const QSize cell(Twips::toPixels(ThumbGridGeometry::Thumb),
                      Twips::toPixels(ThumbGridGeometry::Thumb));
     ThumbnailCache cache(ThumbnailCache::defaultRoot());
-    ThumbnailCacheWriter writer(cache, &decoder);
+    ThumbnailCacheWriter writer(cache);
     ThumbnailBuilder::Options options;
     options.cache = useCache ? &cache : nullptr;
     options.flavour = ThumbnailBuilder::flavourFor(cell);
@@ -98,7 +118,7 @@ int benchThumbs(const QString& folder, bool useCache)
     QElapsedTimer clock;
     clock.start();
     ThumbnailBuilder::Result result =
-        ThumbnailBuilder::run(files.paths(), files.sizes(), cell, Qt::white, decoder, options);
+        ThumbnailBuilder::run(files.paths(), cell, Qt::white, decoder, options);
     const double seconds = clock.nsecsElapsed() / 1e9;
     const int toWrite = result.toWrite.size();
     // As the grid does: written after the build, on the writer's thread.
@@ -123,6 +143,140 @@ int benchThumbs(const QString& folder, bool useCache)
         QTextStream(stderr) << "vadro-bench: " << blank << " of " << thumbs.size()
                             << " files did not decode\n";
     return thumbs.isEmpty() ? 1 : 0;
+}
+
+class PrintedMessages : public MessageBoxes
+{
+public:
+    void show(QWidget*, const QString&, const QString& text, Icon) override
+    {
+        QTextStream(stderr) << "vadro-bench: message: " << text << "\n";
+    }
+};
+
+// The grid as the main window holds it, in its pane of a new 1500 x 900 window.
+struct GridWindow
+{
+    explicit GridWindow(const ImageDecoder& decoder)
+        : count(&window), progress(&window), base(&window),
+          grid(new ThumbnailGrid(base, count, progress, decoder, messages, &window))
+    {
+        window.resize(1500, 900);
+        PaneLayout layout;
+        layout.windowResized(Twips::fromPixels(1500));
+        LayoutInput in;
+        in.windowWidth = Twips::fromPixels(1500);
+        in.innerHeight = Twips::fromPixels(860);
+        in.toolbarHeight = Twips::fromPixels(30);
+        rects = layout.sizeControls(in);
+        base.place(rects);
+        base.show();
+        window.show();
+    }
+    PrintedMessages messages;
+    QWidget window;
+    QLabel count;
+    QProgressBar progress;
+    ThumbnailBase base;
+    ThumbnailGrid* grid;
+    PaneRects rects;
+};
+
+struct GridVisit
+{
+    double firstScreen = -1;
+    double all = -1;
+    double longestStall = 0;
+    qint64 files = 0;
+    qint64 screen = 0;
+};
+
+// A listing and its build with the event loop running: when the cells in view are all filled,
+// when every cell is, and the longest the loop went without serving a 1 ms timer.
+GridVisit visitGrid(GridWindow& w, const QString& folder)
+{
+    GridVisit visit;
+    ThumbnailGrid& grid = *w.grid;
+    const ThumbnailSurface& surface = grid.surface();
+    QElapsedTimer clock;
+    clock.start();
+    FileList files;
+    files.setPattern(TypeFilter().filePattern());
+    files.setPath(folder);
+    visit.files = files.count();
+    QEventLoop loop;
+    QObject::connect(&grid, &ThumbnailGrid::built, &loop, &QEventLoop::quit);
+    double last = 0;
+    const auto [first, end] = ThumbGridGeometry::visibleRange(
+        0, int(w.rects.thumbBase.height),
+        ThumbGridGeometry::columns(w.rects.thumbSurfaceWidth, w.rects.thumbScrollBar.width),
+        visit.files);
+    visit.screen = end - first;
+    const auto look = [&] {
+        const double now = clock.nsecsElapsed() / 1e9;
+        visit.longestStall = std::max(visit.longestStall, (now - last) * 1000);
+        last = now;
+        if (visit.firstScreen < 0) {
+            bool filled = true;
+            for (qint64 i = first; i < end && filled; ++i)
+                filled = !surface.isPending(i);
+            if (filled)
+                visit.firstScreen = now;
+        }
+    };
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&tick, &QTimer::timeout, &loop, look);
+    tick.start(1);
+    last = clock.nsecsElapsed() / 1e9;
+    grid.build(files);
+    look();
+    if (grid.isBuilding())
+        loop.exec();
+    look();
+    visit.all = clock.nsecsElapsed() / 1e9;
+    return visit;
+}
+
+int benchGrid(const QString& folder)
+{
+    QtImageDecoder decoder;
+    QTextStream out(stdout);
+    const auto report = [&out](const char* what, const GridVisit& v) {
+        out << "grid " << what << " files=" << v.files << " screen_cells=" << v.screen
+            << " first_screen_s=" << QString::number(v.firstScreen, 'f', 3)
+            << " all_s=" << QString::number(v.all, 'f', 3)
+            << " longest_stall_ms=" << QString::number(v.longestStall, 'f', 1)
+            << " peak_rss_mib=" << QString::number(peakRssMib(), 'f', 1) << "\n";
+        out.flush();
+    };
+    {
+        GridWindow w(decoder);
+        const GridVisit first = visitGrid(w, folder);
+        report("first", first);
+        if (first.files == 0)
+            return 1;
+        w.grid->waitForCacheWrites();
+        report("second", visitGrid(w, folder));
+        delete w.grid;
+    }
+    // Closing during a first visit: the grid goes while decodes run.
+    QTemporaryDir empty;
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(empty.path()));
+    GridWindow w(decoder);
+    FileList files;
+    files.setPattern(TypeFilter().filePattern());
+    files.setPath(folder);
+    w.grid->build(files);
+    QEventLoop loop;
+    QTimer::singleShot(500, &loop, &QEventLoop::quit);
+    loop.exec();
+    QElapsedTimer clock;
+    clock.start();
+    delete w.grid;
+    out << "grid close files=" << files.count()
+        << " close_ms=" << QString::number(clock.nsecsElapsed() / 1e6, 'f', 1) << "\n";
+    return 0;
 }
 
 int benchList(const QString& folder)
@@ -315,7 +469,24 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> app =
         thumbs ? std::make_unique<QCoreApplication>(argc, argv)
                : std::make_unique<QApplication>(argc, argv);
-    const QStringList args = app->arguments();
+    QCoreApplication::setApplicationVersion(QStringLiteral(VADRO_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Times the program's work. Subcommands: list DIR | thumbs [--no-cache] "
+                       "DIR | tile | seam DIR"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("subcommand"), QStringLiteral("What to time."),
+                                 QStringLiteral("SUBCOMMAND [ARGUMENTS]"));
+    // Whatever follows the subcommand is its own.
+    parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const std::optional<int> status =
+            CommandLine::parse(parser, app->arguments(), std::numeric_limits<int>::max(), out, err))
+        return *status;
+    const QStringList args =
+        QStringList{app->arguments().constFirst()} + parser.positionalArguments();
     if (!thumbs) {
         loadVadroResources();
         MimeFileTypeInfo::chooseIconTheme();
@@ -335,6 +506,8 @@ int main(int argc, char* argv[])
     }
     if (args.size() == 3 && args[1] == QLatin1String("list"))
         return benchList(args[2]);
+    if (args.size() == 3 && args[1] == QLatin1String("grid"))
+        return benchGrid(args[2]);
     if (args.size() == 3 && args[1] == QLatin1String("thumbs"))
         return benchThumbs(args[2], true);
     if (args.size() == 4 && args[1] == QLatin1String("thumbs") &&

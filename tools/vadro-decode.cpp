@@ -104,17 +104,14 @@ int main(int argc, char** argv)
                                 : QStringLiteral("%1x%2").arg(image.width()).arg(image.height());
     } else if (mode == QLatin1String("folder")) {
         QStringList paths;
-        QVector<qint64> sizes;
-        for (const QFileInfo& info : QDir(path).entryInfoList(QDir::Files, QDir::Name)) {
+        for (const QFileInfo& info : QDir(path).entryInfoList(QDir::Files, QDir::Name))
             paths.append(info.filePath());
-            sizes.append(info.size());
-        }
         const ThumbnailCache cache(ThumbnailCache::defaultRoot());
         ThumbnailBuilder::Options options;
         options.cache = &cache;
         options.flavour = ThumbnailCache::Flavour::Normal;
         const ThumbnailBuilder::Result built =
-            ThumbnailBuilder::run(paths, sizes, QSize(96, 96), Qt::white, decoder, options);
+            ThumbnailBuilder::run(paths, QSize(96, 96), Qt::white, decoder, options);
         const auto blank = std::count_if(built.cells.begin(), built.cells.end(),
                                          [](const QImage& cell) { return cell.isNull(); });
         result = QStringLiteral("%1-files,%2-blank").arg(paths.size()).arg(blank);

@@ -5,6 +5,12 @@
 // Every run writes the same bytes: all "randomness" comes from a hash of pixel or cell
 // coordinates with a fixed seed, never the clock.
 
+#include <QCommandLineParser>
+#include <QTextStream>
+
+#include <optional>
+
+#include "app/CommandLine.h"
 #include "samples/Encoders.h"
 #include "samples/Patterns.h"
 
@@ -477,22 +483,92 @@ int writePhotos(const QString& outDir)
     return failed;
 }
 
+// --- a folder of photographs ------------------------------------------------------------------
+// COUNT photographs of 3000 x 2000 for the grid's build: a few dozen distinct pictures, every
+// third progressive, then copies of them under new names, so that a large folder takes seconds,
+// not minutes, to make.
+
+int writeGridPhotos(const QString& outDir, int count)
+{
+    constexpr int Distinct = 30;
+    std::atomic<int> next{0}, failed{0};
+    std::mutex report;
+    const auto name = [&outDir](int i) {
+        return QStringLiteral("%1/photo-%2.jpg").arg(outDir).arg(i, 5, 10, QLatin1Char('0'));
+    };
+    auto work = [&] {
+        for (int index; (index = next++) < std::min(count, Distinct);) {
+            const QImage image = photo(QSize(3000, 2000), 0x6A1Du + quint32(index))
+                                     .convertToFormat(QImage::Format_RGB888);
+            QImageWriter writer(name(index), "jpg");
+            writer.setQuality(90);
+            writer.setProgressiveScanWrite(index % 3 == 2);
+            writer.setOptimizedWrite(true);
+            if (!writer.write(image)) {
+                const std::lock_guard<std::mutex> lock(report);
+                std::fprintf(stderr, "vadro-samples: cannot write %s: %s\n",
+                             qPrintable(name(index)), qPrintable(writer.errorString()));
+                ++failed;
+            }
+        }
+    };
+    std::thread helper(work);
+    work();
+    helper.join();
+    for (int i = Distinct; i < count && failed == 0; ++i)
+        if (!QFile::copy(name(i % Distinct), name(i))) {
+            std::fprintf(stderr, "vadro-samples: cannot write %s\n", qPrintable(name(i)));
+            ++failed;
+        }
+    return failed;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const bool corpus = argc == 3 && std::strcmp(argv[1], "--corpus") == 0;
-    const bool photos = argc == 3 && std::strcmp(argv[1], "--photos") == 0;
-    if (argc != 2 && !corpus && !photos) {
-        std::fprintf(stderr,
-                     "usage: vadro-samples OUTDIR           sample tiles\n"
-                     "       vadro-samples --corpus OUTDIR  the %d-file benchmark corpus\n"
-                     "       vadro-samples --photos OUTDIR  large photographs, JPEG, PNG, PPM\n",
-                     CorpusFiles);
+    QCoreApplication::setApplicationName(QStringLiteral("vadro-samples"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VADRO_VERSION));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Writes sample tile pictures into OUTDIR, or with --corpus the %1-file "
+                       "benchmark corpus, or with --photos large photographs.")
+            .arg(CorpusFiles));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption corpusOption(QStringLiteral("corpus"),
+                                          QStringLiteral("Write the benchmark corpus."));
+    const QCommandLineOption photosOption(
+        QStringLiteral("photos"), QStringLiteral("Write large photographs: JPEG, PNG, PPM."));
+    const QCommandLineOption gridPhotosOption(
+        QStringLiteral("grid-photos"), QStringLiteral("Write COUNT photographs of 3000 x 2000."),
+        QStringLiteral("COUNT"));
+    parser.addOptions({corpusOption, photosOption, gridPhotosOption});
+    parser.addPositionalArgument(QStringLiteral("OUTDIR"),
+                                 QStringLiteral("The folder to write, made when missing."));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (const std::optional<int> status =
+            CommandLine::parse(parser, QCoreApplication::arguments(), 1, out, err))
+        return *status;
+    const bool corpus = parser.isSet(corpusOption);
+    const bool photos = parser.isSet(photosOption);
+    bool countOk = true;
+    const int gridPhotos =
+        parser.isSet(gridPhotosOption) ? parser.value(gridPhotosOption).toInt(&countOk) : -1;
+    if (!countOk || (parser.isSet(gridPhotosOption) && gridPhotos < 0)) {
+        err << "vadro-samples: --grid-photos takes a count of 0 or more\n";
         return 2;
     }
-    const QString outDir = QString::fromLocal8Bit(argv[argc - 1]);
+    const int chosen = int(corpus) + int(photos) + int(gridPhotos >= 0);
+    if (parser.positionalArguments().isEmpty() || chosen > 1) {
+        err << "vadro-samples: give one OUTDIR, and at most one of --corpus, --photos and "
+               "--grid-photos\n"
+            << "Try 'vadro-samples --help' for more information.\n";
+        return 2;
+    }
+    const QString outDir = parser.positionalArguments().constFirst();
     if (!QDir().mkpath(outDir)) {
         std::fprintf(stderr, "vadro-samples: cannot create %s\n", qPrintable(outDir));
         return 1;
@@ -504,6 +580,8 @@ int main(int argc, char** argv)
         }
     if (photos)
         return writePhotos(outDir) > 0 ? 1 : 0;
+    if (gridPhotos >= 0)
+        return writeGridPhotos(outDir, gridPhotos) > 0 ? 1 : 0;
     if (corpus) {
         if (writeCorpus(outDir) > 0)
             return 1;

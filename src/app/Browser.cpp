@@ -55,6 +55,7 @@ Browser::Browser(const Parts& parts, Platform& platform, Settings& settings, QOb
             m_parts.current.reload();
     });
     connect(&m_parts.current, &CurrentImage::reloadFinished, this, &Browser::pictureReloaded);
+    connect(&m_parts.current, &CurrentImage::fullPictureArrived, this, &Browser::showPicture);
 
     connect(&m_parts.tiled, &TiledView::closed, this, &Browser::tiledViewClosed);
     connect(&m_parts.preview, &PreviewPane::leftPressed, this, &Browser::openTiledView);
@@ -130,9 +131,18 @@ void Browser::loadFile(const QString& name)
 {
     // Watched before it is read, so that a save during the read is not missed.
     m_reload->watch(name.isEmpty() ? QString() : FileText::join(m_files->path(), name));
-    m_parts.current.load(m_files->path(), name);
+    // A large photograph is shown at once from a decode the size of the preview.
+    const qreal ratio = m_parts.preview.devicePixelRatioF();
+    const QSize frame = m_previewFrame.toPixels().size();
+    m_parts.current.load(m_files->path(), name,
+                         QSize(qRound(frame.width() * ratio), qRound(frame.height() * ratio)));
     if (!m_parts.current.isSet())
         return;
+    showPicture();
+}
+
+void Browser::showPicture()
+{
     m_parts.preview.setPicture(m_parts.current.pixmap());
     fitPreview();
     if (m_parts.status.exists())
@@ -184,17 +194,14 @@ void Browser::pictureReloaded(bool replaced)
 {
     if (!replaced)
         return;
-    m_parts.preview.setPicture(m_parts.current.pixmap());
-    fitPreview();
-    if (m_parts.status.exists())
-        showImageInfo();
+    showPicture();
     m_parts.grid.refreshCell(m_parts.current.path(), m_parts.current.image());
 }
 
 void Browser::pressOnEmptySpace()
 {
     clearPreview();
-    m_parts.status.showSimple(HoverHint::Text);
+    m_parts.status.showSimple(HoverHint::text());
     m_parts.hint.reset();
 }
 
@@ -259,7 +266,7 @@ void Browser::gridEmptyPressed(Qt::MouseButtons buttons, const QPoint& at)
         m_parts.popups.openPopup(PopupHost::Popup::List, at);
     if (buttons.testFlag(Qt::LeftButton)) {
         clearPreview();
-        m_parts.status.showSimple(m_parts.grid.count() > 0 ? HoverHint::Text : QString());
+        m_parts.status.showSimple(m_parts.grid.count() > 0 ? HoverHint::text() : QString());
         m_parts.hint.reset();
     }
     m_parts.grid.surface().setFocus();

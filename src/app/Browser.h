@@ -90,6 +90,8 @@ private:
     void loadPreview(int row);
     // The file becomes the current image, shown in the preview with its facts.
     void loadFile(const QString& name);
+    // The current image's picture into the preview, with its facts.
+    void showPicture();
     void thumbnailPressed(qint64 index, Qt::MouseButtons buttons, const QPoint& at);
     void gridEmptyPressed(Qt::MouseButtons buttons, const QPoint& at);
     void gridKey(int key);

@@ -1,8 +1,28 @@
 #include "app/Session.h"
 
-#include "tile/RealSize.h"
+#include <cmath>
 
 #include "app/Settings.h"
+#include "layout/PaneLayout.h"
+#include "layout/Twips.h"
+#include "preview/TiledView.h"
+#include "tile/RealSize.h"
+
+namespace {
+
+constexpr double OldDefaultPlace = 1000;
+constexpr double OldDefaultSide = 6500;
+const QRectF MainShare(1.0 / 6, 1.0 / 6, 2.0 / 3, 2.0 / 3);
+// Right of the main window's middle, leaving room beside it for the toolbox.
+const QRectF TiledShare(1.0 / 3, 1.0 / 4, 1.0 / 2, 1.0 / 2);
+
+bool isOldDefault(double left, double top, double width, double height)
+{
+    return left == OldDefaultPlace && top == OldDefaultPlace && width == OldDefaultSide &&
+           height == OldDefaultSide;
+}
+
+} // namespace
 
 Session::Session(Settings& settings) : m_settings(settings) {}
 
@@ -29,6 +49,34 @@ SessionState Session::load() const
     state.screenDpi = s.screenDpi();
     state.webPage = s.webPage();
     return state;
+}
+
+void Session::settleSizes(SessionState& state, const QRect& screen, const QRect& desktop,
+                          const QSizeF& leastMain)
+{
+    if (screen.isEmpty() || desktop.isEmpty())
+        return;
+    const QSizeF most(Twips::fromPixels(desktop.width()), Twips::fromPixels(desktop.height()));
+    const std::optional<WindowGeometry>& main = state.window;
+    if (!main || !main->sizeWithin(leastMain, most) ||
+        isOldDefault(main->left(), main->top(), main->width(), main->height())) {
+        state.window = WindowGeometry::shareOf(screen, MainShare);
+        // Default panes keep their proportions; stored ones stay, for the layout to clamp.
+        if (state.isaLeft == PaneLayout::DefaultIsaLeft &&
+            state.isbLeft == PaneLayout::DefaultIsbLeft) {
+            const double scale = state.window->width() / OldDefaultSide;
+            state.isaLeft = int(std::lround(PaneLayout::DefaultIsaLeft * scale));
+            state.isbLeft = int(std::lround(PaneLayout::DefaultIsbLeft * scale));
+        }
+    }
+    const TwipRect& tiled = state.tiled;
+    const WindowGeometry tiledGeometry(tiled.left, tiled.top, tiled.width, tiled.height);
+    if (!tiledGeometry.sizeWithin(QSizeF(TiledView::MinSide, TiledView::MinSide), most) ||
+        isOldDefault(tiled.left, tiled.top, tiled.width, tiled.height)) {
+        const WindowGeometry first = WindowGeometry::shareOf(screen, TiledShare);
+        state.tiled = {int(first.left()), int(first.top()), int(first.width()),
+                       int(first.height())};
+    }
 }
 
 void Session::save(const SessionState& state)

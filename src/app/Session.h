@@ -42,6 +42,15 @@ public:
     Settings& settings() const { return m_settings; }
 
     SessionState load() const;
+    // Sizes that are missing or cannot be used give way to the first-start ones: the main
+    // window at two thirds of the screen, centred, default panes in their proportions; the
+    // tiled view at half the screen, towards its right. A size is missing when it holds the
+    // defaults of old (6500 twips square at 1000, 1000, chosen for 640 x 480 screens: such a
+    // window was never resized), and cannot be used when it is below `leastMain` (the tiled
+    // view's least side for the tiled view) or beyond the desktop. screen: the available area
+    // the windows first open on, desktop: that of all screens, in pixels.
+    static void settleSizes(SessionState& state, const QRect& screen, const QRect& desktop,
+                            const QSizeF& leastMain);
     // One write of the settings file for the whole session. The type pieces are the Options
     // dialog's to write, not the close's.
     void save(const SessionState& state);

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTimer>
 
 #include "app/Browser.h"
@@ -9,7 +11,9 @@
 #include "app/Session.h"
 #include "app/Settings.h"
 #include "app/Splash.h"
+#include "layout/Twips.h"
 #include "platform/Platform.h"
+#include "ui/OuterFrame.h"
 
 StartupSequence::StartupSequence(Platform& platform, const QString& folderArgument)
     : m_platform(platform), m_folderArgument(folderArgument),
@@ -44,6 +48,15 @@ void StartupSequence::run()
 {
     m_main = std::make_unique<MainWindow>(m_platform, *m_settings);
     SessionState state = Session(*m_settings).load();
+    QRect desktop;
+    for (const QScreen* screen : QGuiApplication::screens())
+        desktop |= screen->availableGeometry();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const QSize least = m_main->minimumSize();
+    Session::settleSizes(
+        state, primary ? primary->availableGeometry() : QRect(), desktop,
+        QSizeF(std::max<int>(Twips::fromPixels(least.width()), OuterFrame::LeastUsableSide),
+               std::max<int>(Twips::fromPixels(least.height()), OuterFrame::LeastUsableSide)));
     if (!m_folderArgument.isEmpty())
         state.folder = m_folderArgument;
     m_main->restore(state, [this](int stage) { progress(stage); });

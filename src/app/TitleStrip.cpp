@@ -4,10 +4,17 @@
 #include <QProgressBar>
 
 #include "layout/PaneLayout.h"
+#include "ui/ElidedLabel.h"
+
+namespace {
+
+constexpr int Margin = 4; // pixels left of the types and between them and the count
+
+} // namespace
 
 TitleStrip::TitleStrip(QWidget* parent)
-    : QWidget(parent), m_types(new QLabel(this)),
-      m_count(new QLabel(QStringLiteral("Images :"), this)), m_progress(new QProgressBar(this))
+    : QWidget(parent), m_types(new ElidedLabel(this)), m_count(new QLabel(tr("Images :"), this)),
+      m_progress(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("picTitles"));
     m_types->setObjectName(QStringLiteral("lblTypes"));
@@ -24,14 +31,15 @@ TitleStrip::TitleStrip(QWidget* parent)
 int TitleStrip::countLabelLeftTwips() const
 {
     const QString longest = QStringLiteral("Searching for *.bmp *.gif *.jpeg *.ico  files.");
-    return Twips::fromPixels(4 + m_types->fontMetrics().horizontalAdvance(longest) + 16);
+    return Twips::fromPixels(Margin + m_types->fontMetrics().horizontalAdvance(longest) + 16);
 }
 
 void TitleStrip::place(const PaneRects& rects)
 {
     setGeometry(rects.titleStrip.toPixels());
     const QRect count = rects.countLabel.toPixels();
-    m_types->setGeometry(4, 0, std::max(0, count.left() - 4), count.height());
+    // The types give way to the count, cut with "…" short of it.
+    m_types->setGeometry(Margin, 0, std::max(0, count.left() - 2 * Margin), count.height());
     m_count->setGeometry(count);
     m_progress->setGeometry(count.adjusted(0, 2, -4, -2));
 }

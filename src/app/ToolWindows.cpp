@@ -150,17 +150,21 @@ bool ToolWindows::reportOnStatusLine(const QString& text)
 
 void ToolWindows::helpContents()
 {
-    HelpCommands(*m_platform.shell, QCoreApplication::applicationDirPath()).openContents();
+    HelpCommands(*m_platform.shell, *m_platform.messages, &m_parts.window,
+                 QCoreApplication::applicationDirPath())
+        .openContents();
 }
 
 void ToolWindows::webPage()
 {
-    HelpCommands(*m_platform.shell, QCoreApplication::applicationDirPath()).openWebPage();
+    HelpCommands(*m_platform.shell, *m_platform.messages, &m_parts.window,
+                 QCoreApplication::applicationDirPath())
+        .openWebPage();
 }
 
 void ToolWindows::showAbout()
 {
-    AboutWindow::showModal(*m_platform.shell, &m_parts.window);
+    AboutWindow::showModal(*m_platform.shell, *m_platform.messages, &m_parts.window);
 }
 
 void ToolWindows::setToolboxPosition(const QPointF& twips)

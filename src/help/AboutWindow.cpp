@@ -8,6 +8,9 @@
 #include <QSvgRenderer>
 #include <QUrl>
 
+#include <utility>
+
+#include "help/HelpCommands.h"
 #include "help/ProductLinks.h"
 #include "platform/Shell.h"
 
@@ -38,11 +41,18 @@ QPixmap pictureArt(const QSize& size, qreal ratio)
 
 } // namespace
 
-AboutWindow::AboutWindow(Shell& shell, QWidget* parent) : QDialog(parent), m_shell(shell)
+AboutWindow::AboutWindow(Shell& shell, MessageBoxes& messages, QWidget* parent)
+    : AboutWindow(shell, messages, parent, QString::fromUtf8(WebPageAddress),
+                  QString::fromUtf8(MailAddress))
+{
+}
+
+AboutWindow::AboutWindow(Shell& shell, MessageBoxes& messages, QWidget* parent,
+                         const QString& webPage, const QString& mail)
+    : QDialog(parent), m_shell(shell), m_messages(messages)
 {
     setObjectName(QStringLiteral("About"));
-    setWindowTitle(QStringLiteral("About Vadro"));
-    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setWindowTitle(tr("About Vadro"));
     // Black links on the theme's background would vanish under a dark theme.
     QPalette light = palette();
     light.setColor(QPalette::Window, Qt::white);
@@ -51,12 +61,14 @@ AboutWindow::AboutWindow(Shell& shell, QWidget* parent) : QDialog(parent), m_she
     setAutoFillBackground(true);
 
     const QString texts[LabelCount] = {
-        QStringLiteral("A previewer for tiled images:\nbackgrounds, patterns, textures."),
-        QStringLiteral("Web :"),
-        QStringLiteral("Mail :"),
-        QString::fromLatin1(WebPageAddress),
-        QString::fromLatin1(MailAddress),
-        QStringLiteral("Built with Qt %1").arg(QString::fromLatin1(qVersion())),
+        tr("A previewer for tiled images:\nbackgrounds, patterns, textures."),
+        tr("Web :"),
+        tr("Mail :"),
+        webPage,
+        mail,
+        tr("Built with Qt %1").arg(QString::fromLatin1(qVersion())),
+        tr("Free software under the GNU General Public License,\nversion 3 or later (%1).")
+            .arg(QString::fromLatin1(LicenceId)),
     };
     for (int i = 0; i < LabelCount; ++i) {
         auto* label = new QLabel(texts[i], this);
@@ -80,14 +92,22 @@ AboutWindow::AboutWindow(Shell& shell, QWidget* parent) : QDialog(parent), m_she
     auto* grid = new QGridLayout(this);
     grid->setSizeConstraint(QLayout::SetFixedSize);
     grid->setHorizontalSpacing(8);
-    grid->addWidget(m_picture, 0, 0, 5, 1);
+    grid->addWidget(m_picture, 0, 0, 6, 1);
     grid->addWidget(m_labels[Blurb], 0, 1, 1, 2);
     grid->addWidget(m_labels[WebCaption], 1, 1);
     grid->addWidget(m_labels[WebLink], 1, 2);
     grid->addWidget(m_labels[MailCaption], 2, 1);
     grid->addWidget(m_labels[MailLink], 2, 2);
     grid->addWidget(m_labels[Build], 3, 1, 1, 2);
-    grid->setRowStretch(4, 1);
+    grid->addWidget(m_labels[Licence], 4, 1, 1, 2);
+    grid->setRowStretch(5, 1);
+    // An address the build does not name is no link.
+    const std::pair<int, int> rows[] = {{WebCaption, WebLink}, {MailCaption, MailLink}};
+    for (const auto& [caption, link] : rows) {
+        const bool named = !m_labels[link]->text().isEmpty();
+        m_labels[caption]->setVisible(named);
+        m_labels[link]->setVisible(named);
+    }
 }
 
 QWidget* AboutWindow::buildPicture()
@@ -100,14 +120,14 @@ QWidget* AboutWindow::buildPicture()
     picture->installEventFilter(this);
 
     // The texts are part of the picture: the pointer and clicks go through them to it.
-    auto* title = new QLabel(QStringLiteral("The image Vadro"), picture);
+    auto* title = new QLabel(tr("The image Vadro"), picture);
     title->setObjectName(QStringLiteral("AboutTitle"));
     QFont bold = title->font();
     bold.setPointSizeF(bold.pointSizeF() * 1.5);
     bold.setBold(true);
     title->setFont(bold);
     title->setStyleSheet(QStringLiteral("color: #0000c0; background: transparent"));
-    auto* version = new QLabel(QStringLiteral("v 2.0"), picture);
+    auto* version = new QLabel(tr("v 2.0"), picture);
     version->setObjectName(QStringLiteral("AboutVersion"));
     version->setStyleSheet(QStringLiteral("color: #d00000; background: transparent"));
     const int band = PictureSize.height() / 4;
@@ -118,9 +138,9 @@ QWidget* AboutWindow::buildPicture()
     return picture;
 }
 
-void AboutWindow::showModal(Shell& shell, QWidget* parent)
+void AboutWindow::showModal(Shell& shell, MessageBoxes& messages, QWidget* parent)
 {
-    AboutWindow about(shell, parent);
+    AboutWindow about(shell, messages, parent);
     about.exec();
 }
 
@@ -187,10 +207,9 @@ void AboutWindow::clicked(QObject* watched)
 
 void AboutWindow::openLink(int index)
 {
-    if (index == WebLink)
-        m_shell.open(QUrl(QString::fromLatin1(WebPageAddress)));
-    else
-        m_shell.open(QUrl(QStringLiteral("mailto:") + QString::fromLatin1(MailAddress)));
+    const QString address = m_labels[index]->text();
+    const QUrl url = index == WebLink ? QUrl(address) : QUrl(QStringLiteral("mailto:") + address);
+    HelpCommands::openOrSay(m_shell, m_messages, this, url);
 }
 
 void AboutWindow::setLinkColour(int index, const QColor& colour)

@@ -1,15 +1,18 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 #include <QVector>
 
+class MessageBoxes;
 class QLabel;
 class Shell;
 
 // The About window: a picture with the title and version, and the labels Label1_0 ..
-// Label1_5, of which 3 (the web page) and 4 (the mail address) are links. A link turns
-// blue under the pointer and black again only over the picture; clicking it asks the
-// shell and leaves the window open. Clicking the picture or any other label closes it.
+// Label1_6, of which 3 (the web page) and 4 (the mail address) are links, shown only when the
+// build names them. A link turns blue under the pointer and black again only over the
+// picture; clicking it asks the shell (a message says so when nothing opens it) and leaves
+// the window open. Clicking the picture or any other label closes it.
 class AboutWindow : public QDialog
 {
     Q_OBJECT
@@ -22,13 +25,18 @@ public:
         WebLink = 3,
         MailLink = 4,
         Build = 5,
+        Licence = 6,
         LabelCount
     };
 
-    AboutWindow(Shell& shell, QWidget* parent);
+    // webPage, mail: the addresses the links show; an empty one shows no link. Unless given,
+    // those the build names.
+    AboutWindow(Shell& shell, MessageBoxes& messages, QWidget* parent, const QString& webPage,
+                const QString& mail);
+    AboutWindow(Shell& shell, MessageBoxes& messages, QWidget* parent);
 
     // Shows a new About window modally over parent; returns when it is closed.
-    static void showModal(Shell& shell, QWidget* parent);
+    static void showModal(Shell& shell, MessageBoxes& messages, QWidget* parent);
 
     QLabel* label(int index) const { return m_labels.value(index); }
 
@@ -43,6 +51,7 @@ private:
     void setLinkColour(int index, const QColor& colour);
 
     Shell& m_shell;
+    MessageBoxes& m_messages;
     QWidget* m_picture = nullptr;
     QVector<QLabel*> m_labels;
     QObject* m_pressed = nullptr;

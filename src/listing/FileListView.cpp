@@ -92,6 +92,8 @@ FileListView::FileListView(QWidget* parent)
     // Every cell has the size the delegate gives; asking it per item costs nothing.
     m_icons->setUniformItemSizes(false);
     m_icons->setItemDelegate(m_cells);
+    // Names in the details cut once, in the middle, with the whole name in the tooltip.
+    m_details->setItemDelegateForColumn(FileListModel::NameColumn, new ItemCellDelegate(this));
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
         m_widestName = 0;
         measureNames(0, m_model->rowCount() - 1);
@@ -214,8 +216,7 @@ void FileListView::selectRow(int row)
 
 void FileListView::createColumns(double widthTwips)
 {
-    m_model->setHeaderTexts({QStringLiteral("Name         "), QStringLiteral("Size  (bytes)"),
-                             QStringLiteral("Type         ")});
+    m_model->setHeaderTexts({tr("Name         "), tr("Size  (bytes)"), tr("Type         ")});
     setColumnWidths(widthTwips);
 }
 

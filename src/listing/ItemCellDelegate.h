@@ -5,6 +5,9 @@
 
 // Gives every item of the icon and list styles one cell size, taken from the widest name of
 // the whole list, so that no name is cut for another's sake and re-sorting moves nothing.
+// It fits each name to the room its cell gives: whole when it fits (on two lines under a large
+// icon, broken after a "-", "_", "." or blank where it can), otherwise cut once with "…",
+// keeping its start and its extension; the tooltip then gives the whole name.
 class ItemCellDelegate : public QStyledItemDelegate
 {
     Q_OBJECT
@@ -16,14 +19,17 @@ public:
     QSize cellSize() const { return m_cell; }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
+
+    // A name fitted to `lines` lines of `width` pixels: the lines joined by U+2028.
+    static QString fitted(const QString& name, const QFontMetrics& metrics, int width, int lines);
+    // The text as the item shows it, without its line breaks.
+    QString shownText(const QStyleOptionViewItem& option, const QModelIndex& index) const;
 
 protected:
-    // A name too long for its lines loses its middle, so that its start and its extension
-    // both stay readable, also when it wraps onto a second line under a large icon.
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
-    static constexpr int TextMargin = 5; // pixels each side of a cell's text
-
     QSize m_cell;
 };

@@ -7,21 +7,22 @@
 #include "listing/FileList.h"
 #include "listing/FileListModel.h"
 #include "listing/IconCache.h"
-#include "listing/ListingGate.h"
 #include "listing/UnlistedTypesHint.h"
 #include "ui/FileText.h"
 #include "ui/HoverHint.h"
 #include "ui/StatusBar.h"
 #include "ui/WaitCursor.h"
 
-const QString Listing::NoImagesText =
-    QStringLiteral("This directory does not contain supported images.");
+QString Listing::noImagesText()
+{
+    return tr("This directory does not contain supported images.");
+}
 
 namespace {
 
 QString countText(int count)
 {
-    return QStringLiteral("Images : ") + QString::number(count);
+    return Listing::tr("Images : %1").arg(count);
 }
 
 } // namespace
@@ -29,7 +30,7 @@ QString countText(int count)
 Listing::Listing(FileList& files, FileListModel& model, IconCache& icons, QLabel& countLabel,
                  StatusBar& status, Hooks hooks, QObject* parent)
     : QObject(parent), m_files(files), m_model(model), m_icons(icons), m_count(countLabel),
-      m_status(status), m_hooks(std::move(hooks)), m_gate(new ListingGate(this))
+      m_status(status), m_hooks(std::move(hooks))
 {
     m_model.setIconCache(&m_icons);
 }
@@ -37,8 +38,8 @@ Listing::Listing(FileList& files, FileListModel& model, IconCache& icons, QLabel
 QString Listing::unreadableText(const QString& folder, int error)
 {
     if (error == 0)
-        return QStringLiteral("The folder %1 cannot be read.").arg(folder);
-    return QStringLiteral("The folder %1 cannot be read (%2).")
+        return tr("The folder %1 cannot be read.").arg(folder);
+    return tr("The folder %1 cannot be read (%2).")
         .arg(folder, QString::fromLocal8Bit(std::strerror(error)));
 }
 
@@ -89,32 +90,26 @@ void Listing::showFiles()
 
 void Listing::refresh()
 {
-    if (m_gate->deferred([this] { refresh(); }))
-        return;
-    const ListingGate::Hold listing(*m_gate);
     WaitCursor wait;
     clearList();
     m_hooks.showThumbSurface(false);
     const QString folder = m_files.path().isEmpty() ? m_hooks.treeFolder() : m_files.path();
     m_files.setPath(folder);
     if (m_files.count() == 0) {
-        m_count.setText(QStringLiteral("Images : "));
+        m_count.setText(tr("Images : "));
         m_hooks.emptyThumbnails();
         m_status.showSimple(QString());
         showUnlistedHint();
         reportUnreadable();
     } else {
         showFiles();
-        m_status.showSimple(HoverHint::Text);
+        m_status.showSimple(HoverHint::text());
     }
     m_hooks.showThumbSurface(true);
 }
 
 void Listing::treeChanged()
 {
-    if (m_gate->deferred([this] { treeChanged(); }))
-        return;
-    const ListingGate::Hold listing(*m_gate);
     const QString folder = m_hooks.treeFolder();
     if (m_files.path() == folder)
         return;
@@ -124,7 +119,7 @@ void Listing::treeChanged()
     clearList();
     m_files.setPath(folder);
     if (m_files.count() == 0) {
-        m_count.setText(QStringLiteral("Images : "));
+        m_count.setText(tr("Images : "));
         m_hooks.emptyThumbnails();
     } else {
         fill();
@@ -137,9 +132,6 @@ void Listing::treeChanged()
 
 void Listing::browsed(const QString& folder, const QString& pattern)
 {
-    if (m_gate->deferred([this, folder, pattern] { browsed(folder, pattern); }))
-        return;
-    const ListingGate::Hold listing(*m_gate);
     if (folder.isEmpty() || folder == m_files.path())
         return;
     m_hooks.closeTiledView();
@@ -151,9 +143,9 @@ void Listing::browsed(const QString& folder, const QString& pattern)
         m_hooks.setTreeFolder(m_files.path());
         m_hooks.saveFolder(m_hooks.treeFolder());
         if (m_files.count() == 0) {
-            m_count.setText(QStringLiteral("Images :"));
+            m_count.setText(tr("Images :"));
             m_hooks.emptyThumbnails();
-            m_status.showSimple(NoImagesText);
+            m_status.showSimple(noImagesText());
             reportUnreadable();
             return;
         }
@@ -173,13 +165,13 @@ void Listing::typesChanged(const QString& pattern, const std::function<void()>& 
     m_files.setPattern(pattern);
     m_files.refresh();
     if (m_files.count() == 0) {
-        m_count.setText(QStringLiteral("Images :"));
+        m_count.setText(tr("Images :"));
         m_hooks.emptyThumbnails();
-        m_status.setSimpleText(NoImagesText);
+        m_status.setSimpleText(noImagesText());
         reportUnreadable();
     } else {
         showFiles();
-        m_status.showSimple(HoverHint::Text);
+        m_status.showSimple(HoverHint::text());
     }
     m_hooks.showThumbSurface(true);
 }

@@ -8,7 +8,6 @@
 class FileList;
 class FileListModel;
 class IconCache;
-class ListingGate;
 class QLabel;
 class StatusBar;
 
@@ -19,7 +18,7 @@ class Listing : public QObject
 {
     Q_OBJECT
 public:
-    static const QString NoImagesText;
+    static QString noImagesText();
 
     // What a rebuild does to the rest of the window.
     struct Hooks
@@ -69,5 +68,4 @@ private:
     QLabel& m_count;
     StatusBar& m_status;
     Hooks m_hooks;
-    ListingGate* m_gate;
 };

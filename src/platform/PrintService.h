@@ -8,8 +8,16 @@ class QWidget;
 class PrintService
 {
 public:
+    enum class Outcome
+    {
+        Printed,
+        Cancelled, // the user closed the print dialog
+        Failed
+    };
+
     virtual ~PrintService() = default;
 
-    // True when the page went to the printer; otherwise *why says what went wrong.
-    virtual bool printWindow(QWidget* window, QString* why) = 0;
+    // On failure *why says what went wrong, in words for the user ("no default printer is
+    // set. Choose one in the system's printer settings.").
+    virtual Outcome printWindow(QWidget* window, QString* why) = 0;
 };

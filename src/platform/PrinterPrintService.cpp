@@ -1,8 +1,12 @@
 #include "platform/PrinterPrintService.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 #include <QVariant>
 #include <QWidget>
 
@@ -15,38 +19,69 @@ bool fail(QString* why, const QString& text)
     return false;
 }
 
+PrinterPrintService::Printers systemPrinters()
+{
+    return {QPrinterInfo::defaultPrinterName(), QPrinterInfo::availablePrinterNames()};
+}
+
+bool askInDialog(QPrinter& printer, QWidget* parent)
+{
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(PrinterPrintService::tr("Print the tiled view"));
+    return dialog.exec() == QDialog::Accepted;
+}
+
 } // namespace
 
-PrinterPrintService::PrinterPrintService(const QString& pdfFile) : m_pdfFile(pdfFile) {}
-
-bool PrinterPrintService::printWindow(QWidget* window, QString* why)
+PrinterPrintService::PrinterPrintService(const QString& pdfFile, PrinterSource printers,
+                                         PrinterChooser choose)
+    : m_pdfFile(pdfFile), m_printers(printers ? std::move(printers) : systemPrinters),
+      m_choose(choose ? std::move(choose) : askInDialog)
 {
-    if (!window)
-        return fail(why, QStringLiteral("nothing to print"));
+}
+
+PrintService::Outcome PrinterPrintService::printWindow(QWidget* window, QString* why)
+{
+    if (!window) {
+        fail(why, tr("there is nothing to print."));
+        return Outcome::Failed;
+    }
     QPrinter printer(QPrinter::HighResolution);
-    if (m_pdfFile.isEmpty()) {
-        const QPrinterInfo chosen = QPrinterInfo::defaultPrinter();
-        if (chosen.isNull() || chosen.printerName().isEmpty())
-            return fail(why, QStringLiteral("there is no default printer"));
-        printer.setPrinterName(chosen.printerName());
-        // Without a print system Qt quietly falls back to a PDF printer with no file.
-        if (printer.outputFormat() != QPrinter::NativeFormat)
-            return fail(why, QStringLiteral("there is no print system"));
-    } else {
+    printer.setDocName(window->windowTitle());
+    if (!m_pdfFile.isEmpty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(m_pdfFile);
+        return render(window, printer, why) ? Outcome::Printed : Outcome::Failed;
     }
-    printer.setDocName(window->windowTitle());
-    return render(window, printer, why);
+    const Printers printers = m_printers();
+    if (printers.names.isEmpty()) {
+        fail(why, tr("no default printer is set. Choose one in the system's printer settings."));
+        return Outcome::Failed;
+    }
+    if (!printers.defaultName.isEmpty()) {
+        printer.setPrinterName(printers.defaultName);
+    } else {
+        printer.setPrinterName(printers.names.constFirst());
+        if (!m_choose(printer, window))
+            return Outcome::Cancelled;
+    }
+    // Without a print system Qt quietly falls back to a PDF printer with no file.
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) {
+        fail(why, tr("the print system does not answer."));
+        return Outcome::Failed;
+    }
+    return render(window, printer, why) ? Outcome::Printed : Outcome::Failed;
 }
 
 bool PrinterPrintService::render(QWidget* window, QPrinter& printer, QString* why)
 {
     if (!printer.isValid())
-        return fail(why, QStringLiteral("the printer is not valid"));
+        return fail(why, tr("the printer is not ready."));
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
     QPainter painter;
     if (!painter.begin(&printer))
-        return fail(why, QStringLiteral("the printer could not be opened"));
+        return fail(why, tr("the printer could not be opened."));
     const double scale = printer.resolution() / ScreenDpi;
     painter.scale(scale, scale);
     window->setProperty(PrintingProperty, true);
@@ -56,6 +91,6 @@ bool PrinterPrintService::render(QWidget* window, QPrinter& printer, QString* wh
     const bool ended = painter.end();
     if (!ended || printer.printerState() == QPrinter::Error ||
         printer.printerState() == QPrinter::Aborted)
-        return fail(why, QStringLiteral("the printer refused the job"));
+        return fail(why, tr("the printer refused the job."));
     return true;
 }

@@ -59,6 +59,12 @@ public:
     int pick(const std::vector<qint64>& costs, std::size_t from = 0) const;
     void started(qint64 cost);
     void finished(qint64 cost);
+    // Whether a decode of this cost may start now: nothing running, or it fits.
+    bool admits(qint64 cost) const { return m_running == 0 || m_inFlight + cost <= m_limit; }
+    // Memory held outside any decode (pictures waiting for their cell or their cache entry).
+    void hold(qint64 bytes) { m_inFlight += bytes; }
+    void letGo(qint64 bytes) { m_inFlight -= bytes; }
+    void setLimit(qint64 limit) { m_limit = limit; }
 
     qint64 inFlight() const { return m_inFlight; }
     int running() const { return m_running; }

@@ -71,12 +71,22 @@ double ThumbGridGeometry::surfaceHeightCm(qint64 lastRow)
     return (static_cast<double>(lastRow) + 1) * RowCentimetres;
 }
 
-bool ThumbGridGeometry::fits(qint64 count, int columns)
+int ThumbGridGeometry::scrollToShow(qint64 row, int value, int viewportHeightTwips)
 {
-    if (count <= 0)
-        return true;
-    // int columns times 245 stays far inside 64 bits.
-    return columns > 0 && count <= static_cast<qint64>(columns) * MaxRows;
+    if (row < 0)
+        return value;
+    const qint64 cm = Twips::PerCentimetre;
+    const qint64 top = row * Cell;
+    const qint64 shownTop = qint64(value) * cm;
+    if (top < shownTop)
+        return clampToInt(top / cm);
+    const qint64 bottom = top + Thumb;
+    if (bottom > shownTop + viewportHeightTwips) {
+        const qint64 wanted = bottom - viewportHeightTwips;
+        const qint64 scrolled = std::min(top / cm, (wanted + cm - 1) / cm);
+        return clampToInt(std::max<qint64>(0, scrolled));
+    }
+    return value;
 }
 
 QPoint ThumbGridGeometry::cellOrigin(qint64 index, int columns)
@@ -110,6 +120,35 @@ qint64 ThumbGridGeometry::thumbnailAt(const QPoint& surfaceTwips, int columns, q
 int ThumbGridGeometry::surfaceTopTwips(int scrollValue)
 {
     return clampToInt(-static_cast<qint64>(scrollValue) * Twips::PerCentimetre);
+}
+
+std::vector<int> ThumbGridGeometry::fillOrder(qint64 first, qint64 begin, qint64 end, qint64 count)
+{
+    std::vector<int> order;
+    if (count <= 0)
+        return order;
+    order.reserve(std::size_t(count));
+    begin = std::clamp<qint64>(begin, 0, count);
+    end = std::clamp<qint64>(end, begin, count);
+    if (first >= 0 && first < count)
+        order.push_back(int(first));
+    for (qint64 i = begin; i < end; ++i)
+        if (i != first)
+            order.push_back(int(i));
+    const qint64 screen = std::max<qint64>(1, end - begin);
+    for (qint64 below = end, above = begin; below < count || above > 0;) {
+        const qint64 downTo = std::min(count, below + screen);
+        for (qint64 i = below; i < downTo; ++i)
+            if (i != first)
+                order.push_back(int(i));
+        below = downTo;
+        const qint64 upTo = std::max<qint64>(0, above - screen);
+        for (qint64 i = upTo; i < above; ++i)
+            if (i != first)
+                order.push_back(int(i));
+        above = upTo;
+    }
+    return order;
 }
 
 std::pair<qint64, qint64> ThumbGridGeometry::visibleRange(int viewportTopTwips,

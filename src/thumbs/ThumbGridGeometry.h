@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include <utility>
+#include <vector>
 
 // Where each thumbnail sits on the scrolling surface, how far the surface scrolls and which
 // cells are in view. Pure arithmetic on twips and counts, so the widget stays thin.
@@ -17,7 +18,6 @@ public:
     static constexpr int Thumb = 900;  // the picture fills the cell's top-left corner
     static constexpr int Marker = 850; // the selection marker
     static constexpr int SurfaceLeft = 120;
-    static constexpr qint64 MaxRows = 245;
     static constexpr double RowCentimetres = 1.76367; // Cell / Twips::PerCentimetre
     static constexpr int LargeChange = 7;
     static constexpr int SmallChange = 1;
@@ -32,8 +32,9 @@ public:
     static qint64 scrollMaximum(qint64 lastRow, int visibleRows);
     static double surfaceHeightCm(qint64 lastRow);
     static bool scrollBarShown(qint64 maximum) { return maximum > 1; }
-    // Whether the files fit into the grid's row limit.
-    static bool fits(qint64 count, int columns);
+    // The scroll value, in centimetres, nearest to `value` that shows all of `row` in a
+    // viewport of this height (its top when the row is taller than the viewport).
+    static int scrollToShow(qint64 row, int value, int viewportHeightTwips);
 
     // Top-left of a file's cell on the surface, twips; (0, 0) without a grid.
     static QPoint cellOrigin(qint64 index, int columns);
@@ -44,4 +45,8 @@ public:
     // First and one-past-last file whose rows meet [top, top + height) of the surface.
     static std::pair<qint64, qint64> visibleRange(int viewportTopTwips, int viewportHeightTwips,
                                                   int columns, qint64 count);
+    // The order in which to make the cells' pictures: `first` (the selection, or -1), the cells
+    // in view [begin, end), then screens of the same size outward, the next one down before
+    // the one up, until every cell of `count` is named once.
+    static std::vector<int> fillOrder(qint64 first, qint64 begin, qint64 end, qint64 count);
 };

@@ -34,6 +34,7 @@ void ThumbnailBase::place(const PaneRects& rects)
     m_scrollBar->setGeometry(rects.thumbScrollBar.toPixels());
     followScrollBar();
     m_scrollBar->raise();
+    Q_EMIT placed();
 }
 
 void ThumbnailBase::setSurfaceRows(qint64 rows)

@@ -28,6 +28,8 @@ public:
 Q_SIGNALS:
     // A press on the base outside the surface: empty space of the grid.
     void pressedOutside(Qt::MouseButtons buttons, const QPoint& globalPosition);
+    // A layout pass has placed the base, shown or hidden.
+    void placed();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,6 +1,7 @@
 #include "thumbs/ThumbnailCache.h"
 
 #include <QBuffer>
+#include <QColorSpace>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -36,8 +37,17 @@ const QString SoftwareKey = QStringLiteral("Software");
 
 QString subfolder(ThumbnailCache::Flavour flavour)
 {
-    return flavour == ThumbnailCache::Flavour::Large ? QStringLiteral("large")
-                                                     : QStringLiteral("normal");
+    switch (flavour) {
+    case ThumbnailCache::Flavour::Large:
+        return QStringLiteral("large");
+    case ThumbnailCache::Flavour::XLarge:
+        return QStringLiteral("x-large");
+    case ThumbnailCache::Flavour::XXLarge:
+        return QStringLiteral("xx-large");
+    case ThumbnailCache::Flavour::Normal:
+        break;
+    }
+    return QStringLiteral("normal");
 }
 
 // Characters a path keeps unescaped in a file URI: letters, digits and - . _ ~ ! $ & ' ( ) *
@@ -224,6 +234,21 @@ ThumbnailCache::Source ThumbnailCache::source(const QString& path)
     return s;
 }
 
+int ThumbnailCache::side(Flavour flavour)
+{
+    switch (flavour) {
+    case Flavour::Large:
+        return LargeSide;
+    case Flavour::XLarge:
+        return XLargeSide;
+    case Flavour::XXLarge:
+        return XXLargeSide;
+    case Flavour::Normal:
+        break;
+    }
+    return NormalSide;
+}
+
 QString ThumbnailCache::nameOf(const Source& source)
 {
     return source.name.isEmpty() ? entryName(source.uri) : source.name;
@@ -272,11 +297,15 @@ QImage ThumbnailCache::read(const Source& source, Flavour flavour,
     const auto path = [this, &name](Flavour f) {
         return m_root + QLatin1Char('/') + subfolder(f) + QLatin1Char('/') + name;
     };
-    // A larger entry serves a smaller need as well.
-    QImage image = readEntry(path(flavour), source, decoder);
-    if (image.isNull() && flavour == Flavour::Normal)
-        image = readEntry(path(Flavour::Large), source, decoder);
-    return image;
+    // A larger entry serves a smaller need as well; the smallest that does is read.
+    for (Flavour f : {Flavour::Normal, Flavour::Large, Flavour::XLarge, Flavour::XXLarge}) {
+        if (side(f) < side(flavour))
+            continue;
+        QImage image = readEntry(path(f), source, decoder);
+        if (!image.isNull())
+            return image;
+    }
+    return {};
 }
 
 bool ThumbnailCache::hasFailed(const Source& source, const ImageDecoder& decoder) const
@@ -290,13 +319,15 @@ bool ThumbnailCache::hasFailed(const Source& source, const ImageDecoder& decoder
 bool ThumbnailCache::write(const Entry& entry) const
 {
     const Source& s = entry.source;
-    // An entry still to be decoded has no picture yet, and is no failure either.
-    if (!s.isValid() || entry.decodeLater)
+    if (!s.isValid())
         return false;
     const bool failure = entry.image.isNull();
     QImage image = failure ? QImage(1, 1, QImage::Format_ARGB32) : entry.image;
     if (failure)
         image.fill(Qt::transparent);
+    // The source's colour profile stays with the source: written into a thumbnail, libpng
+    // complains on the terminal about the profiles it knows to be wrong.
+    image.setColorSpace(QColorSpace());
     image.setText(UriKey, s.uri);
     image.setText(MTimeKey, QString::number(s.mtime));
     image.setText(SizeKey, QString::number(s.size));

@@ -17,10 +17,14 @@ public:
     enum class Flavour
     {
         Normal, // 128 pixels
-        Large   // 256 pixels
+        Large,  // 256 pixels
+        XLarge, // 512 pixels, read only
+        XXLarge // 1024 pixels, read only
     };
     static constexpr int NormalSide = 128;
     static constexpr int LargeSide = 256;
+    static constexpr int XLargeSide = 512;
+    static constexpr int XXLargeSide = 1024;
     // Entries are small pictures; anything much bigger is not one of them.
     static constexpr qint64 MaxEntryBytes = 8 * 1024 * 1024;
     static constexpr int MaxEntrySide = 1024;
@@ -45,9 +49,6 @@ public:
         QImage image;
         QSize natural;
         Flavour flavour = Flavour::Normal;
-        // The picture is to be decoded again at the thumbnail's size by whoever writes it: the
-        // grid's cell needed a much cheaper decode than the thumbnail would have.
-        bool decodeLater = false;
     };
 
     explicit ThumbnailCache(const QString& root);
@@ -55,7 +56,7 @@ public:
     static QString defaultRoot();
     QString root() const { return m_root; }
 
-    static int side(Flavour flavour) { return flavour == Flavour::Large ? LargeSide : NormalSide; }
+    static int side(Flavour flavour);
     // The file:// URI of an absolute path, escaped as the desktop's own libraries escape it.
     static QString fileUri(const QString& absolutePath);
     // The entry's file name: the MD5 of the URI in lower-case hex, ".png".
@@ -68,7 +69,8 @@ public:
     // What the cache records of a regular file; invalid for anything else.
     static Source source(const QString& path);
 
-    // A valid thumbnail of the source at least as large as the flavour, or a null image.
+    // A valid thumbnail of the source at least as large as the flavour, or a null image: the
+    // flavour's own entry, or else the smallest larger one there is.
     // Entries go through the decoder and its caps like any file; a damaged one counts as
     // absent, and is replaced when the next one is written.
     QImage read(const Source& source, Flavour flavour, const ImageDecoder& decoder) const;

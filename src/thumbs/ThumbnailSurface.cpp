@@ -17,8 +17,23 @@ ThumbnailSurface::ThumbnailSurface(QWidget* parent) : QWidget(parent)
 void ThumbnailSurface::setThumbnails(QVector<QImage> thumbnails, int columns)
 {
     m_thumbs = std::move(thumbnails);
+    m_pending = QVector<bool>(m_thumbs.size(), false);
     m_columns = columns;
     m_marker = -1;
+    update();
+}
+
+void ThumbnailSurface::setPlaceholders(qint64 count, int columns)
+{
+    setThumbnails(QVector<QImage>(int(count)), columns);
+    m_pending.fill(true);
+}
+
+void ThumbnailSurface::setColumns(int columns)
+{
+    if (columns == m_columns)
+        return;
+    m_columns = columns;
     update();
 }
 
@@ -27,6 +42,7 @@ void ThumbnailSurface::setThumbnail(qint64 index, const QImage& thumbnail)
     if (index < 0 || index >= count())
         return;
     m_thumbs[int(index)] = thumbnail;
+    m_pending[int(index)] = false;
     update(thumbnailRect(index));
 }
 
@@ -43,6 +59,8 @@ void ThumbnailSurface::setMarker(qint64 index)
         update(thumbnailRect(previous).adjusted(-2, -2, 2, 2));
     if (m_marker >= 0)
         update(thumbnailRect(m_marker).adjusted(-2, -2, 2, 2));
+    if (m_marker != previous)
+        Q_EMIT markerChanged(m_marker);
 }
 
 QRect ThumbnailSurface::thumbnailRect(qint64 index) const
@@ -67,12 +85,15 @@ void ThumbnailSurface::paintEvent(QPaintEvent* event)
         Twips::fromPixels(area.top()), Twips::fromPixels(area.height()), m_columns, count());
     const qreal ratio = devicePixelRatioF();
     const QColor border = palette().color(QPalette::Dark);
+    const QColor placeholder = palette().color(QPalette::Midlight);
     for (qint64 i = first; i < last; ++i) {
         const QRect cell = thumbnailRect(i);
         if (!cell.intersects(area))
             continue;
         const QImage& thumb = m_thumbs[int(i)];
-        if (!thumb.isNull()) {
+        if (m_pending[int(i)]) {
+            p.fillRect(cell, placeholder);
+        } else if (!thumb.isNull()) {
             // Built for this screen the picture needs no scaling; moved to a denser screen
             // it is enlarged by repeating pixels, as the build does, and only shrunk smoothly.
             p.setRenderHint(QPainter::SmoothPixmapTransform, thumb.width() > cell.width() * ratio);

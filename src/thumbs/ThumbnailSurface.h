@@ -6,7 +6,7 @@
 
 // The scrolling surface of the thumbnail grid: one painted widget, not a widget per file.
 // It keeps one small picture per file and paints only the cells in view, with the red
-// marker over the selected one.
+// marker over the selected one. A cell whose picture is still being made shows a placeholder.
 class ThumbnailSurface : public QWidget
 {
     Q_OBJECT
@@ -14,11 +14,16 @@ public:
     explicit ThumbnailSurface(QWidget* parent);
 
     void setThumbnails(QVector<QImage> thumbnails, int columns);
+    // `count` cells waiting for their pictures.
+    void setPlaceholders(qint64 count, int columns);
+    // The same cells and pictures laid out again; the marker stays on its cell.
+    void setColumns(int columns);
     void clear();
+    bool isPending(qint64 index) const { return m_pending.value(int(index), false); }
     qint64 count() const { return m_thumbs.size(); }
     int columns() const { return m_columns; }
     const QImage& thumbnail(qint64 index) const { return m_thumbs[int(index)]; }
-    // Replaces one cell's picture and repaints that cell.
+    // Replaces one cell's picture (null: a blank cell) and repaints that cell.
     void setThumbnail(qint64 index, const QImage& thumbnail);
 
     // -1 hides the marker.
@@ -36,6 +41,7 @@ Q_SIGNALS:
     void pressed(qint64 index, Qt::MouseButtons buttons, const QPoint& globalPosition);
     void doubleClicked(qint64 index);
     void keyPressed(int key);
+    void markerChanged(qint64 index);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,6 +51,7 @@ protected:
 
 private:
     QVector<QImage> m_thumbs;
+    QVector<bool> m_pending;
     int m_columns = 0;
     qint64 m_marker = -1;
 };

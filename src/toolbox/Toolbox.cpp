@@ -487,12 +487,15 @@ void Toolbox::load()
 
 void Toolbox::open()
 {
-    if (!m_loaded)
+    const bool first = !m_loaded;
+    if (first)
         load();
     if (!isVisible()) {
         // The size the layout wants, before the window shows, so the place below is right.
         adjustSize();
-        placeBesideView();
+        // Where it never stood elsewhere, it opens beside the view; a place of the user's
+        // choosing stays, unless it covers the view.
+        placeBesideView(first && m_startTwips == DefaultStart);
     }
     show();
     raise();
@@ -512,13 +515,13 @@ QPoint Toolbox::besideView(const QRect& view, const QSize& box, const QRect& scr
     return {std::max(screen.left(), left), top};
 }
 
-void Toolbox::placeBesideView()
+void Toolbox::placeBesideView(bool always)
 {
     QWidget* view = m_view.data();
     if (!view || !view->isVisible())
         return;
     const QRect outer = frameGeometry();
-    if (!outer.intersects(view->frameGeometry()))
+    if (!always && !outer.intersects(view->frameGeometry()))
         return;
     const QScreen* screen = view->screen();
     const QRect area = screen ? screen->availableGeometry() : view->frameGeometry();
@@ -624,14 +627,8 @@ void Toolbox::print()
         return;
     }
     QString why;
-    bool printed = false;
-    {
-        WaitCursor wait;
-        printed = m_printer.printWindow(view, &why);
-    }
-    if (printed)
-        return;
-    qWarning("Printing failed: %s", qPrintable(why));
-    view->close();
-    m_messages.show(this, tr("Vadro"), tr("Can't be printed."), MessageBoxes::Icon::Warning);
+    // A failure keeps the tiled view open, to try again once the printer is set up.
+    if (m_printer.printWindow(view, &why) == PrintService::Outcome::Failed)
+        m_messages.show(this, tr("Vadro"), tr("Can't be printed: %1").arg(why),
+                        MessageBoxes::Icon::Warning);
 }

@@ -78,7 +78,7 @@ private:
     void watchKeys();
     // True when the key went to the tiled view and changed it.
     bool passToView(const QKeyEvent* key);
-    void placeBesideView();
+    void placeBesideView(bool always);
     // The bars show the colour they now mix: the page's while "Background" is ticked.
     void showColourOnBars(const QColor& colour);
     void colourMoved();
@@ -103,7 +103,8 @@ private:
     const FontCatalog& m_fonts;
     PrintService& m_printer;
     MessageBoxes& m_messages;
-    QPoint m_startTwips{1000, 1000};
+    static constexpr QPoint DefaultStart{1000, 1000};
+    QPoint m_startTwips = DefaultStart;
     QPointer<QWidget> m_view;
     bool m_loaded = false;
     bool m_changingFlags = false;

@@ -3,8 +3,10 @@
 #include "platform/CursorSource.h"
 #include "ui/StatusBar.h"
 
-const QString HoverHint::Text =
-    QStringLiteral("Click an item to preview it or Double click it to show the tiled image");
+QString HoverHint::text()
+{
+    return tr("Click an item to preview it or Double click it to show the tiled image");
+}
 
 HoverHint::HoverHint(StatusBar& bar, const CursorSource& cursor, Probe probe, QObject* parent)
     : QObject(parent), m_bar(bar), m_cursor(cursor), m_probe(std::move(probe))
@@ -18,7 +20,7 @@ void HoverHint::start()
     if (m_shown || m_probe.hasCurrentImage() || m_probe.itemCount() < 1)
         return;
     m_shown = true;
-    m_bar.showSimple(Text);
+    m_bar.showSimple(text());
     m_timer.start();
 }
 

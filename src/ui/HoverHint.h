@@ -16,7 +16,7 @@ class HoverHint : public QObject
     Q_OBJECT
 public:
     static constexpr int TickMs = 100;
-    static const QString Text;
+    static QString text();
 
     // What the hint needs to know of the list, asked afresh at every start and tick.
     struct Probe

@@ -1,9 +1,11 @@
 #include "ui/StatusLine.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QSizeGrip>
 #include <QStyle>
 #include <QStyleOption>
+#include <QToolTip>
 
 StatusLine::StatusLine(QWidget* parent) : QWidget(parent), m_grip(new QSizeGrip(this))
 {
@@ -68,6 +70,46 @@ void StatusLine::resizeEvent(QResizeEvent*)
                         grip.height());
 }
 
+QRect StatusLine::partTextRect(int part) const
+{
+    const int textRight = width() - m_grip->width();
+    int left = 0;
+    for (int i = 0; i < m_edges.size(); ++i) {
+        const int right = m_edges[i] < 0 ? textRight : std::min(m_edges[i], textRight);
+        if (i == part)
+            return right > left ? QRect(left + 4, 1, right - left - 8, height() - 1) : QRect();
+        left = right;
+    }
+    return {};
+}
+
+QString StatusLine::shownPartText(int part) const
+{
+    if (part < 0 || part >= m_parts.size())
+        return {};
+    return fontMetrics().elidedText(m_parts[part], Qt::ElideMiddle,
+                                    std::max(0, partTextRect(part).width()));
+}
+
+bool StatusLine::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && !m_simple) {
+        const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+        for (int i = 0; i < m_parts.size(); ++i) {
+            const QRect area = partTextRect(i);
+            if (area.left() - 4 <= at.x() && at.x() < area.right() + 4 &&
+                shownPartText(i) != m_parts[i]) {
+                QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), m_parts[i], this);
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 void StatusLine::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -77,22 +119,20 @@ void StatusLine::paintEvent(QPaintEvent*)
     p.setPen(palette().color(QPalette::WindowText));
     const int textRight = width() - m_grip->width();
     if (m_simple) {
-        p.drawText(QRect(4, 1, textRight - 8, height() - 1), Qt::AlignVCenter | Qt::AlignLeft,
-                   m_simpleText);
+        const QRect area(4, 1, textRight - 8, height() - 1);
+        p.drawText(area, Qt::AlignVCenter | Qt::AlignLeft,
+                   fontMetrics().elidedText(m_simpleText, Qt::ElideRight, area.width()));
         return;
     }
-    int left = 0;
     for (int i = 0; i < m_edges.size(); ++i) {
         const int right = m_edges[i] < 0 ? textRight : std::min(m_edges[i], textRight);
-        if (right > left) {
-            p.drawText(QRect(left + 4, 1, right - left - 8, height() - 1),
-                       Qt::AlignVCenter | Qt::AlignLeft, m_parts[i]);
-        }
+        const QRect area = partTextRect(i);
+        if (!area.isEmpty())
+            p.drawText(area, Qt::AlignVCenter | Qt::AlignLeft, shownPartText(i));
         if (m_edges[i] >= 0 && i + 1 < m_edges.size()) {
             p.setPen(line);
             p.drawLine(right, 3, right, height() - 3);
             p.setPen(palette().color(QPalette::WindowText));
         }
-        left = right;
     }
 }

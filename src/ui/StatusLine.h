@@ -28,14 +28,21 @@ public:
 
     // What the bar shows now: the simple text, or the parts joined by " | ".
     QString displayedText() const;
+    // A part's text as it is drawn: cut in the middle with "…" when it does not fit, so that a
+    // file name keeps its start and its extension; the tooltip then gives it whole.
+    QString shownPartText(int part) const;
 
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Where a part's text is drawn; empty when the part has no room.
+    QRect partTextRect(int part) const;
+
     bool m_simple = true;
     QString m_simpleText;
     QVector<int> m_edges;

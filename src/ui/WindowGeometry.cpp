@@ -1,6 +1,7 @@
 #include "ui/WindowGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "layout/Twips.h"
 
@@ -52,6 +53,21 @@ WindowGeometry WindowGeometry::withSizeWithin(const QSizeF& least, const QSizeF&
     result.m_width = within(m_width, least.width(), most.width());
     result.m_height = within(m_height, least.height(), most.height());
     return result;
+}
+
+WindowGeometry WindowGeometry::shareOf(const QRect& screen, const QRectF& share)
+{
+    const auto part = [](int side, double fraction) { return int(std::lround(side * fraction)); };
+    return WindowGeometry(Twips::fromPixels(screen.x() + part(screen.width(), share.left())),
+                          Twips::fromPixels(screen.y() + part(screen.height(), share.top())),
+                          Twips::fromPixels(part(screen.width(), share.width())),
+                          Twips::fromPixels(part(screen.height(), share.height())));
+}
+
+bool WindowGeometry::sizeWithin(const QSizeF& least, const QSizeF& most) const
+{
+    return m_width >= least.width() && m_height >= least.height() && m_width <= most.width() &&
+           m_height <= most.height();
 }
 
 QRect WindowGeometry::keptOnScreens(const QRect& outer, const QList<QRect>& screens,

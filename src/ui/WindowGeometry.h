@@ -28,6 +28,12 @@ public:
     // inside keeps its exact value, so valid settings are written back unchanged.
     WindowGeometry withSizeWithin(const QSizeF& least, const QSizeF& most) const;
 
+    // A share of a screen's available area (pixels): the left, top, width and height of
+    // `share` are fractions of the screen's width and height.
+    static WindowGeometry shareOf(const QRect& screen, const QRectF& share);
+    // True when the size is at least `least` and at most `most` on each side (twips).
+    bool sizeWithin(const QSizeF& least, const QSizeF& most) const;
+
     // A rectangle lying wholly outside every screen is moved onto the primary one (and
     // shrunk to fit it); one that shows anywhere is left alone.
     static QRect keptOnScreens(const QRect& outer, const QList<QRect>& screens,

@@ -104,12 +104,12 @@ public:
 class FakePrintService : public PrintService
 {
 public:
-    bool printWindow(QWidget* window, QString* why) override
+    Outcome printWindow(QWidget* window, QString* why) override
     {
         printed.append(window);
         if (!failure.isEmpty() && why)
             *why = failure;
-        return failure.isEmpty();
+        return failure.isEmpty() ? Outcome::Printed : Outcome::Failed;
     }
     QVector<QWidget*> printed;
     QString failure; // non-empty: the print fails with this reason
