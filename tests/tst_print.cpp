@@ -9,8 +9,12 @@
 #include <QTemporaryDir>
 
 #include "TestPlatform.h"
+#include "layout/TwipRect.h"
+#include "platform/ImageDecoder.h"
 #include "platform/PrinterPrintService.h"
+#include "preview/CurrentImage.h"
 #include "preview/SampleTextBox.h"
+#include "preview/TiledView.h"
 #include "tile/SampleSettings.h"
 #include "tile/TileSettings.h"
 #include "toolbox/Toolbox.h"
@@ -53,6 +57,7 @@ class TestPrint : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void pdfPageShowsTheTilesAtScreenSize();
+    void realSizePrintsAtThePicturesResolution();
     void failuresAreReported();
     void printThroughTheSystem();
 };
@@ -106,6 +111,71 @@ void TestPrint::pdfPageShowsTheTilesAtScreenSize()
                 ++white;
     QVERIFY(white > 10);
     QVERIFY(white < tiled.width() * tiled.height() / 2);
+}
+
+void TestPrint::realSizePrintsAtThePicturesResolution()
+{
+    const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+    if (pdftoppm.isEmpty())
+        QSKIP("pdftoppm is not installed (poppler-utils)");
+    QTemporaryDir dir;
+    // An inch at 150 dpi, its left half red.
+    QImage half(150, 150, QImage::Format_RGB32);
+    half.fill(Qt::white);
+    QPainter(&half).fillRect(0, 0, 75, 150, TileColour);
+    half.setDotsPerMeterX(5906);
+    half.setDotsPerMeterY(5906);
+    QVERIFY(half.save(dir.filePath(QStringLiteral("half.png"))));
+    QtImageDecoder decoder;
+    CurrentImage image(decoder);
+    TwipRect rect{1000, 1000, 6000, 4000};
+    SampleSettings sample;
+    TileSettings tiles(Qt::white);
+    FakeClipboard clipboard;
+    TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
+    image.load(dir.path(), QStringLiteral("half.png"));
+    tiled.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&tiled));
+    // On screen at whatever size; on paper an inch a tile.
+    tiles.setScreenDpi(300);
+    tiles.setRealSize(true);
+
+    const QString pdf = dir.filePath(QStringLiteral("real.pdf"));
+    QString why;
+    QVERIFY2(PrinterPrintService(pdf).printWindow(&tiled, &why) == PrintService::Outcome::Printed,
+             qPrintable(why));
+    constexpr int Dpi = 100;
+    QProcess render;
+    render.start(pdftoppm,
+                 {QStringLiteral("-r"), QString::number(Dpi), QStringLiteral("-png"),
+                  QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("real"))});
+    QVERIFY(render.waitForFinished(60000));
+    QCOMPARE(render.exitCode(), 0);
+    const QImage page(dir.filePath(QStringLiteral("real.png")));
+    QVERIFY(!page.isNull());
+
+    // Along a row through the tiles: red runs half an inch long, an inch apart.
+    int row = -1;
+    for (int y = 0; y < page.height() && row < 0; ++y)
+        for (int x = 0; x < page.width() && row < 0; ++x)
+            if (near(page.pixelColor(x, y), TileColour))
+                row = y + Dpi / 4;
+    QVERIFY(row >= 0);
+    QVector<int> starts, lengths;
+    for (int x = 0; x < page.width(); ++x) {
+        const bool red = near(page.pixelColor(x, row), TileColour);
+        const bool before = x > 0 && near(page.pixelColor(x - 1, row), TileColour);
+        if (red && !before)
+            starts << x, lengths << 0;
+        if (red)
+            ++lengths.last();
+    }
+    QVERIFY2(starts.size() >= 3, qPrintable(QString::number(starts.size())));
+    for (int k = 1; k + 1 < starts.size(); ++k) {
+        QVERIFY2(qAbs(lengths[k] - Dpi / 2) <= 2, qPrintable(QString::number(lengths[k])));
+        QVERIFY2(qAbs(starts[k] - starts[k - 1] - Dpi) <= 2,
+                 qPrintable(QString::number(starts[k] - starts[k - 1])));
+    }
 }
 
 void TestPrint::failuresAreReported()

@@ -107,8 +107,9 @@ void TestSession::savesTheWholeSessionInOneWrite()
     state.toolbox.reset(); // a toolbox never opened leaves its stored place alone
     session.save(state);
     QCOMPARE(store.saves, 1);
-    // Four of geometry, folder, style, four panes, six twips, the repeat.
-    QCOMPARE(store.values.size(), 17);
+    // Four of geometry, folder, style, four panes, six twips, the repeat, two dpi (the default
+    // resolution and the screen's as reported) and "as a web page".
+    QCOMPARE(store.values.size(), 20);
     QCOMPARE(store.values.value(QStringLiteral("Repeat/Kind")), QStringLiteral("straight"));
     QVERIFY(!store.values.contains(QStringLiteral("Settings/TlsLeft")));
     QCOMPARE(store.values.value(QStringLiteral("Settings/Folder")), QStringLiteral("/pictures"));
@@ -182,7 +183,7 @@ void TestSession::minimisedWindowKeepsItsStoredRectangle()
     QCOMPARE(store.saves, 1);
     QCOMPARE(store.values.value(QStringLiteral("Settings/MainLeft")), QStringLiteral("77"));
     QVERIFY(!store.values.contains(QStringLiteral("Settings/MainWidth")));
-    QCOMPARE(store.values.size(), 16); // the 15 other keys and the one that was there
+    QCOMPARE(store.values.size(), 19); // the 18 other keys and the one that was there
 }
 
 void TestSession::closingTheProgramSavesOnce()

@@ -56,6 +56,9 @@ const QList<KeyInfo>& allKeys()
         {"Type", "Ico", [](S s) { return QVariant(s.types().piece(Type::Icon)); }, "&;"},
         {"Repeat", "Kind", [](S s) { return QVariant(s.repeat().token()); },
          QStringLiteral("straight")},
+        {"Size", "Resolution", [](S s) { return QVariant(s.pictureDpi()); }, 96.0},
+        {"Size", "ScreenDpi", [](S s) { return QVariant(s.screenDpi().value_or(0)); }, 0.0},
+        {"Size", "WebPage", [](S s) { return QVariant(s.webPage()); }, false},
     };
     return keys;
 }
@@ -113,6 +116,15 @@ QVariantList writeEverything(Settings& s)
             s.setRepeat(Repeat(Repeat::Kind::MirrorDown));
             return QVariant(QStringLiteral("mirror-down"));
         }(),
+        [&s] {
+            s.setPictureDpi(150.5);
+            return QVariant(150.5);
+        }(),
+        [&s] {
+            s.setScreenDpi(109.25);
+            return QVariant(109.25);
+        }(),
+        set(&Settings::setWebPage, true),
     };
     s.setTypes(types);
     return expected;
@@ -288,6 +300,14 @@ void TestSettings::storedText_data()
     row("Kind", "drop3", QStringLiteral("drop3"));
     row("Kind", " Brick4 ", QStringLiteral("brick4"));
     row("Kind", "drop9", QStringLiteral("straight"));
+    // Forged resolutions read as none chosen: the default, or the screen's own.
+    row("Resolution", "0", 96.0);
+    row("Resolution", "1e9", 96.0);
+    row("Resolution", "300", 300.0);
+    row("ScreenDpi", "0", 0.0);
+    row("ScreenDpi", "0.5", 0.0);
+    row("ScreenDpi", "-110", 0.0);
+    row("ScreenDpi", "110", 110.0);
 }
 
 // Every key read from a hand-written file: absent, unconvertible, and the conversion rules.

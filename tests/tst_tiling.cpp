@@ -13,12 +13,14 @@
 #include "platform/ImageDecoder.h"
 #include "preview/ContrastMeter.h"
 #include "preview/CurrentImage.h"
+#include "preview/PictureDpi.h"
 #include "preview/SampleTextBox.h"
 #include "preview/TileCss.h"
 #include "preview/TileGeometry.h"
 #include "preview/TilePainter.h"
 #include "preview/TiledView.h"
 #include "tile/Contrast.h"
+#include "tile/RealSize.h"
 #include "tile/Repeat.h"
 #include "tile/SampleSettings.h"
 #include "tile/TileSettings.h"
@@ -134,6 +136,11 @@ private Q_SLOTS:
     void contrastUnderTheText();
     void cssText();
     void keysAndToolboxSwitchesStayInStep();
+    void printedSize_data();
+    void printedSize();
+    void fractionalScalesKeepWholePixels_data();
+    void fractionalScalesKeepWholePixels();
+    void realSizeOnScreen();
 };
 
 void TestTiling::modeKeysAndGeometry()
@@ -615,6 +622,184 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
     QVERIFY(!box("chkOffset")->isChecked());
     QCOMPARE(tiled.windowTitle(), QStringLiteral("Preview \u2014 third brick"));
     QCOMPARE(tiles.background(), QColor(0, 255, 255));
+}
+
+void TestTiling::printedSize_data()
+{
+    QTest::addColumn<QSize>("pixels");
+    QTest::addColumn<double>("dpi");
+    QTest::addColumn<bool>("metric");
+    QTest::addColumn<QString>("text");
+    // 1,800 / 150 = 12 inches = 30.48 cm.
+    QTest::newRow("fabric") << QSize(1800, 1800) << 150.0 << true
+                            << QStringLiteral("30.5 \u00d7 30.5 cm at 150 dpi");
+    QTest::newRow("inches") << QSize(1800, 900) << 150.0 << false
+                            << QStringLiteral("12.0 \u00d7 6.0 in at 150 dpi");
+    // A pHYs of 5,906 pixels a metre is 150.01 dpi: shown as 150.
+    QTest::newRow("metres") << QSize(300, 600) << 5906 * 0.0254 << true
+                            << QStringLiteral("5.1 \u00d7 10.2 cm at 150 dpi");
+    QTest::newRow("tiny") << QSize(40, 1) << 1200.0 << true
+                          << QStringLiteral("0.08 \u00d7 0.00 cm at 1200 dpi");
+    QTest::newRow("half") << QSize(96, 96) << 96.5 << false
+                          << QStringLiteral("0.99 \u00d7 0.99 in at 96.5 dpi");
+}
+
+void TestTiling::printedSize()
+{
+    QFETCH(QSize, pixels);
+    QFETCH(double, dpi);
+    QFETCH(bool, metric);
+    QFETCH(QString, text);
+    QCOMPARE(
+        RealSize::describe(pixels, dpi, metric ? QLocale::MetricSystem : QLocale::ImperialUSSystem),
+        text);
+
+    // Resolutions from files and from the keyboard: nonsense is no resolution.
+    for (const double bad : {0.0, -150.0, 0.5, 1e9, std::nan("")})
+        QVERIFY2(!RealSize::sane(bad), qPrintable(QString::number(bad)));
+    QCOMPARE(RealSize::sane(1e5).value_or(0), 1e5);
+    for (const char* typed : {"0", "abc", "", "150abc", "1e9", "-3"})
+        QVERIFY2(!RealSize::parse(QString::fromLatin1(typed), QLocale::c()), typed);
+    QCOMPARE(RealSize::parse(QStringLiteral(" 300 dpi"), QLocale::c()).value_or(0), 300.0);
+    QCOMPARE(RealSize::parse(QStringLiteral("72,5"), QLocale(QLocale::German)).value_or(0), 72.5);
+
+    QTemporaryDir dir;
+    auto fileDpi = [&dir](int dotsPerMetre) {
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::gray);
+        picture.setDotsPerMeterX(dotsPerMetre);
+        picture.setDotsPerMeterY(dotsPerMetre);
+        const QString path = dir.filePath(QString::number(dotsPerMetre) + QStringLiteral(".png"));
+        return picture.save(path) ? PictureDpi::ofFile(path, 72) : -1.0;
+    };
+    QCOMPARE(qRound(fileDpi(11811)), 300);
+    QCOMPARE(fileDpi(1), 72.0);          // 0.03 dpi: read as none, the chosen one stands
+    QCOMPARE(fileDpi(2000000000), 72.0); // 50 million dpi
+}
+
+void TestTiling::fractionalScalesKeepWholePixels_data()
+{
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<bool>("webPage");
+    QTest::addColumn<int>("cell"); // device pixels a picture pixel takes; 0: one window pixel
+    QTest::newRow("1.5") << 1.5 << 1 << false << 1;
+    QTest::newRow("1.25") << 1.25 << 1 << false << 1;
+    QTest::newRow("1.5 2x") << 1.5 << 2 << false << 2;
+    QTest::newRow("2.5") << 2.5 << 1 << false << 2;
+    QTest::newRow("2 as today") << 2.0 << 1 << false << 2;
+    QTest::newRow("web page") << 1.5 << 1 << true << 0;
+}
+
+void TestTiling::fractionalScalesKeepWholePixels()
+{
+    QFETCH(double, ratio);
+    QFETCH(int, zoom);
+    QFETCH(bool, webPage);
+    QFETCH(int, cell);
+    QImage checker(2, 2, QImage::Format_RGB32);
+    checker.fill(Qt::white);
+    checker.setPixel(0, 0, qRgb(0, 0, 0));
+    checker.setPixel(1, 1, qRgb(0, 0, 0));
+    const QSize window(40, 40);
+    QImage shot((QSizeF(window) * ratio).toSize(), QImage::Format_RGB32);
+    shot.setDevicePixelRatio(ratio);
+    shot.fill(Qt::magenta);
+    TileMode mode;
+    mode.zoom = zoom;
+    mode.webPage = webPage;
+    TilePainter painter;
+    {
+        QPainter p(&shot);
+        painter.paint(p, QRect(QPoint(0, 0), window), window, checker, mode, Page, {ratio, {}});
+    }
+    int black = 0, changes = 0;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x) {
+            const bool dark = qRed(shot.pixel(x, y)) == 0;
+            black += dark;
+            if (cell > 0) {
+                const bool want = (x / cell + y / cell) % 2 == 0;
+                if (dark != want)
+                    QFAIL(qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+            } else if (y == 0 && x > 0 && dark != (qRed(shot.pixel(x - 1, 0)) == 0)) {
+                ++changes;
+            }
+        }
+    const double share = double(black) / (shot.width() * shot.height());
+    if (cell > 0)
+        QVERIFY2(qAbs(share - 0.5) < 0.02, qPrintable(QString::number(share)));
+    else
+        QCOMPARE(changes, window.width() - 1); // a cell per window pixel, as a browser shows it
+}
+
+void TestTiling::realSizeOnScreen()
+{
+    QTemporaryDir dir;
+    // 16 pixels at 48 dpi: a third of an inch, the left half black.
+    QImage half(16, 16, QImage::Format_RGB32);
+    half.fill(Qt::white);
+    QPainter(&half).fillRect(0, 0, 8, 16, Qt::black);
+    half.setDotsPerMeterX(1890);
+    half.setDotsPerMeterY(1890);
+    QVERIFY(half.save(dir.filePath(QStringLiteral("half.png"))));
+
+    QtImageDecoder decoder;
+    CurrentImage image(decoder);
+    TwipRect rect{1000, 1000, 6500, 6500};
+    SampleSettings sample;
+    TileSettings tiles(Qt::white);
+    FakeClipboard clipboard;
+    FakeFontCatalog fonts;
+    FakePrintService printer;
+    FakeMessageBoxes messages;
+    TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
+    Toolbox toolbox(sample, tiles, fonts, printer, messages);
+    toolbox.setTiledView(&tiled);
+    image.load(dir.path(), QStringLiteral("half.png"));
+    tiled.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&tiled));
+    toolbox.open();
+
+    // The user's ruler says 192 device pixels an inch: a picture pixel takes four.
+    auto* screenDpi = toolbox.findChild<QLineEdit*>(QStringLiteral("txtScreenDpi"));
+    screenDpi->setFocus();
+    QTest::keyClicks(screenDpi, QStringLiteral("192"));
+    QTest::keyClick(screenDpi, Qt::Key_Return);
+    QCOMPARE(tiles.screenDpi().value_or(0), 192.0);
+    QTest::keyClick(&tiled, Qt::Key_R);
+    QVERIFY(toolbox.findChild<QCheckBox*>(QStringLiteral("chkRealSize"))->isChecked());
+    QCOMPARE(tiled.windowTitle(),
+             QStringLiteral("Preview \u2014 real size, 0.85 \u00d7 0.85 cm at 48 dpi"));
+    const QImage shot = tiled.grab().toImage();
+    // Black from 0 to 32, white to 64, black again: a period of a third of 192.
+    auto dark = [&shot](int x) { return qRed(shot.pixel(x, 20)) < 128; };
+    for (const int x : {1, 30, 65, 94})
+        QVERIFY2(dark(x), qPrintable(QString::number(x)));
+    for (const int x : {34, 62, 98, 126})
+        QVERIFY2(!dark(x), qPrintable(QString::number(x)));
+
+    // A zoom step is another scale: real size goes.
+    QTest::keyClick(&tiled, Qt::Key_Plus);
+    QVERIFY(!tiles.mode().realSize);
+    QCOMPARE(tiled.windowTitle(), QStringLiteral("Preview \u2014 2\u00d7"));
+
+    // A typed resolution of 0 or text is refused, and says why; 300 is taken.
+    auto* resolution = toolbox.findChild<QComboBox*>(QStringLiteral("cmbResolution"));
+    auto* hint = toolbox.findChild<QLabel*>(QStringLiteral("lblSizeHint"));
+    resolution->lineEdit()->selectAll();
+    QTest::keyClicks(resolution->lineEdit(), QStringLiteral("0"));
+    QVERIFY(hint->text().contains(QStringLiteral("dpi")));
+    QTest::keyClick(resolution->lineEdit(), Qt::Key_Return);
+    QCOMPARE(tiles.pictureDpi(), TileSettings::DefaultPictureDpi);
+    resolution->lineEdit()->selectAll();
+    QTest::keyClicks(resolution->lineEdit(), QStringLiteral("abc"));
+    QVERIFY(!hint->text().isEmpty());
+    resolution->lineEdit()->selectAll();
+    QTest::keyClicks(resolution->lineEdit(), QStringLiteral("300"));
+    QTest::keyClick(resolution->lineEdit(), Qt::Key_Return);
+    QCOMPARE(tiles.pictureDpi(), 300.0);
+    QVERIFY(hint->text().isEmpty());
 }
 
 QTEST_MAIN(TestTiling)

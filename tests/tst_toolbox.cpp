@@ -140,11 +140,12 @@ void TestToolbox::layoutAndStart()
 
     // Tab goes through every control, top to bottom, and round again.
     // The fraction list is off until a drop or a brick is chosen.
-    const QStringList order{"txtSample",     "vColor0",     "vColor1",       "vColor2",
-                            "HScroll1",      "List1",       "Butprint",      "Check1",
-                            "Command1",      "cmbRepeat",   "butSaveRepeat", "chkOffset",
-                            "chkGrid",       "chkSeamMap",  "chkAcross",     "chkDown",
-                            "chkBackground", "HScrollZoom", "butCopyCss"};
+    const QStringList order{"txtSample",     "vColor0",      "vColor1",       "vColor2",
+                            "HScroll1",      "List1",        "Butprint",      "Check1",
+                            "Command1",      "cmbRepeat",    "butSaveRepeat", "chkOffset",
+                            "chkGrid",       "chkSeamMap",   "chkAcross",     "chkDown",
+                            "chkBackground", "HScrollZoom",  "chkRealSize",   "chkWebPage",
+                            "cmbResolution", "txtScreenDpi", "butCopyCss"};
     b.find<QLineEdit>("txtSample")->setFocus();
     QStringList tabbed;
     for (int k = 0; k <= order.size(); ++k) {
@@ -155,10 +156,11 @@ void TestToolbox::layoutAndStart()
 
     // Each control answers its access key; Close closes and On Top, last, turns it off.
     const QList<QPair<char, QString>> keys{
-        {'X', "txtSample"},   {'R', "vColor0"},    {'G', "vColor1"},   {'B', "vColor2"},
-        {'S', "HScroll1"},    {'F', "List1"},      {'P', "Butprint"},  {'O', "chkOffset"},
-        {'I', "chkGrid"},     {'A', "chkAcross"},  {'D', "chkDown"},   {'K', "chkBackground"},
-        {'Z', "HScrollZoom"}, {'Y', "butCopyCss"}, {'E', "cmbRepeat"}, {'M', "chkSeamMap"},
+        {'X', "txtSample"},   {'R', "vColor0"},    {'G', "vColor1"},       {'B', "vColor2"},
+        {'S', "HScroll1"},    {'F', "List1"},      {'P', "Butprint"},      {'O', "chkOffset"},
+        {'I', "chkGrid"},     {'A', "chkAcross"},  {'D', "chkDown"},       {'K', "chkBackground"},
+        {'Z', "HScrollZoom"}, {'Y', "butCopyCss"}, {'E', "cmbRepeat"},     {'M', "chkSeamMap"},
+        {'L', "chkRealSize"}, {'W', "chkWebPage"}, {'U', "cmbResolution"}, {'H', "txtScreenDpi"},
         {'C', "Command1"},    {'T', "Check1"}};
     const auto focused = [] {
         return QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();

@@ -19,6 +19,7 @@
 #include "preview/CurrentImage.h"
 #include "preview/ImageFacts.h"
 #include "preview/LiveReload.h"
+#include "preview/PictureDpi.h"
 #include "preview/PreviewPane.h"
 #include "preview/TiledView.h"
 #include "thumbs/ThumbNavigation.h"
@@ -65,6 +66,10 @@ Browser::Browser(const Parts& parts, Platform& platform, Settings& settings, QOb
     connect(&m_parts.tiled.tileSettings(), &TileSettings::modeChanged, this, [this] {
         const Repeat repeat = m_parts.tiled.tileSettings().mode().repeat;
         if (repeat != m_shownRepeat && m_parts.current.isSet() && m_parts.status.exists())
+            showImageInfo();
+    });
+    connect(&m_parts.tiled.tileSettings(), &TileSettings::resolutionChanged, this, [this] {
+        if (m_parts.current.isSet() && m_parts.status.exists())
             showImageInfo();
     });
     connectList();
@@ -171,7 +176,8 @@ void Browser::showImageInfo()
         m_parts.current.file(), m_parts.current.hasPicture(), m_parts.current.picWidth(),
         m_parts.current.picHeight(),
         SafeFile::regularFileSize(FileText::join(m_files->path(), m_parts.current.file())),
-        m_parts.current.seamScore(m_parts.tiled.tileSettings().mode().repeat));
+        m_parts.current.seamScore(m_parts.tiled.tileSettings().mode().repeat),
+        PictureDpi::ofFile(m_parts.current.path(), m_parts.tiled.tileSettings().pictureDpi()));
     m_parts.status.showParts(facts.file, facts.dim, facts.size, facts.seam);
 }
 

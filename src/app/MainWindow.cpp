@@ -151,6 +151,9 @@ void MainWindow::restore(const SessionState& state, const std::function<void(int
     m_layout = PaneLayout::fromStored(state.isaLeft, state.isbLeft, outerWidthTwips());
     m_tiledRect = state.tiled;
     m_tiles.setRepeat(state.repeat);
+    m_tiles.setPictureDpi(state.pictureDpi);
+    m_tiles.setScreenDpi(state.screenDpi);
+    m_tiles.setWebPage(state.webPage);
     if (state.toolbox)
         m_tools->setToolboxPosition(*state.toolbox);
     progress(2);
@@ -192,6 +195,9 @@ SessionState MainWindow::snapshot()
     state.types = m_types;
     state.toolbox = m_tools->toolboxPosition();
     state.repeat = m_tiles.mode().repeat;
+    state.pictureDpi = m_tiles.pictureDpi();
+    state.screenDpi = m_tiles.screenDpi();
+    state.webPage = m_tiles.mode().webPage;
     return state;
 }
 

@@ -6,6 +6,7 @@
 #include "layout/PaneLayout.h"
 #include "layout/Twips.h"
 #include "preview/TiledView.h"
+#include "tile/RealSize.h"
 
 namespace {
 
@@ -44,6 +45,9 @@ SessionState Session::load() const
     state.types = s.types();
     state.toolbox = QPointF(s.tlsLeft(), s.tlsTop());
     state.repeat = s.repeat();
+    state.pictureDpi = s.pictureDpi();
+    state.screenDpi = s.screenDpi();
+    state.webPage = s.webPage();
     return state;
 }
 
@@ -102,6 +106,10 @@ void Session::save(const SessionState& state)
         s.setTlsTop(float(state.toolbox->y()));
     }
     s.setRepeat(state.repeat);
+    if (RealSize::sane(state.pictureDpi))
+        s.setPictureDpi(state.pictureDpi);
+    s.setScreenDpi(state.screenDpi);
+    s.setWebPage(state.webPage);
     s.release();
 }
 

@@ -28,6 +28,9 @@ struct SessionState
     // that the stored place stays as it was.
     std::optional<QPointF> toolbox;
     Repeat repeat;
+    double pictureDpi = 0;
+    std::optional<double> screenDpi;
+    bool webPage = false;
 };
 
 // Reads the session from the settings at start-up and writes it back at close, in one place.

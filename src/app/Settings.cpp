@@ -8,6 +8,8 @@
 #include "layout/Twips.h"
 #include "listing/TypeFilter.h"
 #include "platform/SettingsStore.h"
+#include "tile/RealSize.h"
+#include "tile/TileSettings.h"
 
 #include <charconv>
 #include <cmath>
@@ -26,6 +28,7 @@ namespace {
 constexpr char Main[] = "Settings";
 constexpr char Types[] = "Type";
 constexpr char Repeats[] = "Repeat";
+constexpr char Sizes[] = "Size";
 
 constexpr int Int16Min = std::numeric_limits<qint16>::min();
 constexpr int Int16Max = std::numeric_limits<qint16>::max();
@@ -179,6 +182,28 @@ const SettingsKey<float> Settings::TlsTop{Main, "TlsTop", 1000, toSingle};
 // The repeat is a choice of work, kept in a section of its own.
 const SettingsKey<QString> Settings::RepeatKind{Repeats, "Kind", QStringLiteral("straight"),
                                                 verbatim};
+namespace {
+
+// A resolution in dots per inch; 0 for the screen's means "as the screen reports".
+std::optional<float> resolution(const QString& text)
+{
+    const std::optional<float> dpi = Settings::toSingle(text);
+    return dpi && RealSize::sane(*dpi) ? dpi : std::nullopt;
+}
+
+std::optional<float> screenResolution(const QString& text)
+{
+    const std::optional<float> dpi = Settings::toSingle(text);
+    return dpi && *dpi == 0 ? dpi : resolution(text);
+}
+
+} // namespace
+
+// Real size: what the user chose for pictures without a resolution and measured on the screen.
+const SettingsKey<float> Settings::PictureDpi{Sizes, "Resolution",
+                                              float(TileSettings::DefaultPictureDpi), resolution};
+const SettingsKey<float> Settings::ScreenDpi{Sizes, "ScreenDpi", 0, screenResolution};
+const SettingsKey<bool> Settings::WebPage{Sizes, "WebPage", false, toBool};
 
 Settings::Settings(SettingsStore& store) : m_store(store) {}
 
@@ -310,6 +335,27 @@ Repeat Settings::repeat() const
     // A missing or unknown kind reads as the straight repeat.
     const std::optional<QString> token = stored(RepeatKind);
     return token ? Repeat::fromToken(*token).value_or(Repeat()) : Repeat();
+}
+
+double Settings::pictureDpi() const
+{
+    return get(PictureDpi);
+}
+
+void Settings::setPictureDpi(double dpi)
+{
+    set(PictureDpi, float(dpi));
+}
+
+std::optional<double> Settings::screenDpi() const
+{
+    const float dpi = get(ScreenDpi);
+    return dpi > 0 ? std::optional<double>(dpi) : std::nullopt;
+}
+
+void Settings::setScreenDpi(std::optional<double> dpi)
+{
+    set(ScreenDpi, dpi ? float(*dpi) : 0.0f);
 }
 
 void Settings::setRepeat(const Repeat& repeat)

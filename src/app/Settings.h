@@ -81,6 +81,17 @@ public:
     Repeat repeat() const;
     void setRepeat(const Repeat& repeat);
 
+    // Section "Size": "Resolution", the dots per inch of pictures whose file states none (96
+    // when missing or out of range); "ScreenDpi", the screen's as the user measured it (0 or
+    // missing: as the screen reports); "WebPage", the tiled view at a fractional scale drawn as
+    // a browser would.
+    double pictureDpi() const;
+    void setPictureDpi(double dpi);
+    std::optional<double> screenDpi() const;
+    void setScreenDpi(std::optional<double> dpi);
+    bool webPage() const { return get(WebPage); }
+    void setWebPage(bool on) { set(WebPage, on); }
+
     // Text conversions, public for the tests.
     // "True"/"False" in any case; numeric text is true when non-zero; anything else: nothing.
     static std::optional<bool> toBool(const QString& text);
@@ -98,7 +109,8 @@ public:
 private:
     static const SettingsKey<float> MainLeft, MainTop, MainWidth, MainHeight, TlsLeft, TlsTop;
     static const SettingsKey<int> ViewMode, IsaLeft, IsbLeft, PrvLeft, PrvTop, PrvWidth, PrvHeight;
-    static const SettingsKey<bool> Tbaron, Baron, Tvon, Pvon;
+    static const SettingsKey<bool> Tbaron, Baron, Tvon, Pvon, WebPage;
+    static const SettingsKey<float> PictureDpi, ScreenDpi;
     static const SettingsKey<QString> Folder, RepeatKind;
 
     // The stored value when there is one and it converts.

@@ -7,6 +7,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScopeGuard>
+#include <QVariant>
 #include <QWidget>
 
 namespace {
@@ -83,8 +84,10 @@ bool PrinterPrintService::render(QWidget* window, QPrinter& printer, QString* wh
         return fail(why, tr("the printer could not be opened."));
     const double scale = printer.resolution() / ScreenDpi;
     painter.scale(scale, scale);
+    window->setProperty(PrintingProperty, true);
     window->render(&painter, QPoint(), QRegion(),
                    QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    window->setProperty(PrintingProperty, QVariant());
     const bool ended = painter.end();
     if (!ended || printer.printerState() == QPrinter::Error ||
         printer.printerState() == QPrinter::Aborted)

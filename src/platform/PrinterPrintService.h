@@ -17,6 +17,9 @@ class PrinterPrintService : public PrintService
 public:
     // Widgets are laid out in logical pixels of 1/96 inch.
     static constexpr double ScreenDpi = 96.0;
+    // True on the window while it renders for the page: a window that shows something at its
+    // size in the world draws it for an inch of ScreenDpi pixels then, not the screen's inch.
+    static constexpr char PrintingProperty[] = "printing";
 
     struct Printers
     {

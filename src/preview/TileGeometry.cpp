@@ -5,7 +5,7 @@
 TileGeometry::TileGeometry(const QSize& tile, const TileMode& mode)
     : m_tile(std::max(1, tile.width()), std::max(1, tile.height())), m_mode(mode)
 {
-    const int zoom = TileMode::clampZoom(mode.zoom);
+    const int zoom = std::clamp(mode.zoom, TileMode::MinZoom, TileMode::MaxDeviceZoom);
     m_mode.zoom = zoom;
     m_tileStep = m_tile * zoom;
     m_step = mode.repeat.unitSize(m_tile) * zoom;

@@ -1,9 +1,11 @@
 #include "preview/TilePainter.h"
 
 #include <QPainter>
+#include <QPen>
 #include <QRegion>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "preview/TileGeometry.h"
@@ -23,6 +25,33 @@ QImage overPage(const QImage& picture, const QSize& size, const QColor& backgrou
     p.setRenderHint(QPainter::SmoothPixmapTransform, false);
     p.drawImage(QRect(QPoint(0, 0), size), picture);
     return out;
+}
+
+// Draws one tile, flipped as the repeat asks.
+void drawTile(QPainter& p, const QRect& target, const QImage& tile, bool flipX, bool flipY)
+{
+    if (!flipX && !flipY) {
+        p.drawImage(target, tile);
+        return;
+    }
+    p.save();
+    p.translate(flipX ? target.right() + 1 : target.left(),
+                flipY ? target.bottom() + 1 : target.top());
+    p.scale(flipX ? -1 : 1, flipY ? -1 : 1);
+    p.drawImage(QRect(QPoint(0, 0), target.size()), tile);
+    p.restore();
+}
+
+// The window's size in pixels of a space `scale` times smaller, whole pixels covering it.
+QSize spaceOf(const QSize& window, double scale)
+{
+    return {int(std::ceil(window.width() / scale)), int(std::ceil(window.height() / scale))};
+}
+
+QRect spaceOf(const QRect& area, double scale)
+{
+    return QRectF(area.x() / scale, area.y() / scale, area.width() / scale, area.height() / scale)
+        .toAlignedRect();
 }
 
 // The pattern and the window's picture ignore where the offset and the axis put the tiles.
@@ -63,17 +92,7 @@ void TilePainter::drawTiles(QImage& image, const QPoint& at, const QRect& clip, 
         p.setClipRect(clip);
         p.setRenderHint(QPainter::SmoothPixmapTransform, false);
         geometry.forEachTile(area, [&](const QRect& target, bool flipX, bool flipY) {
-            const QRect local = target.translated(-at);
-            if (!flipX && !flipY) {
-                p.drawImage(local, tile);
-                return;
-            }
-            p.save();
-            p.translate(flipX ? local.right() + 1 : local.left(),
-                        flipY ? local.bottom() + 1 : local.top());
-            p.scale(flipX ? -1 : 1, flipY ? -1 : 1);
-            p.drawImage(QRect(QPoint(0, 0), local.size()), tile);
-            p.restore();
+            drawTile(p, target.translated(-at), tile, flipX, flipY);
         });
     }
     if (!mode.grid && !mode.seamMap)
@@ -212,8 +231,100 @@ void TilePainter::preparePattern(const QImage& picture, const TileMode& mode,
     m_pattern = QPixmap::fromImage(std::move(pattern));
 }
 
-void TilePainter::paint(QPainter& painter, const QRect& area, const QSize& window,
-                        const QImage& picture, const TileMode& mode, const QColor& background)
+int TilePainter::devicePixelsPerPixel(double ratio, bool webPage)
+{
+    const double whole = std::floor(ratio + 1e-6);
+    if (webPage || ratio - whole < 1e-6)
+        return 0;
+    return std::max(1, int(whole));
+}
+
+bool TilePainter::paint(QPainter& painter, const QRect& area, const QSize& window,
+                        const QImage& picture, const TileMode& mode, const QColor& background,
+                        const TileSurface& surface)
+{
+    if (surface.realScale && *surface.realScale > 0 && !picture.isNull())
+        return paintScaled(painter, area, window, picture, mode, background, *surface.realScale);
+    const int whole = devicePixelsPerPixel(surface.ratio, mode.webPage);
+    if (whole == 0) {
+        paintAtZoom(painter, area, window, picture, mode, background);
+        return true;
+    }
+    // Painted in device pixels, each picture pixel a whole number of them: at 1.5 a window
+    // pixel is a pixel and a half, and a picture drawn in window pixels would alternate widths.
+    const double ratio = surface.ratio;
+    TileMode device = mode;
+    device.zoom = mode.zoom * whole;
+    painter.save();
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    paintAtZoom(painter, spaceOf(area, 1 / ratio), spaceOf(window, 1 / ratio), picture, device,
+                background);
+    painter.restore();
+    return true;
+}
+
+bool TilePainter::paintScaled(QPainter& painter, const QRect& area, const QSize& window,
+                              const QImage& picture, const TileMode& mode, const QColor& background,
+                              double scale)
+{
+    TileMode flat = mode;
+    flat.zoom = TileMode::MinZoom;
+    const TileGeometry geometry(picture.size(), flat);
+    const QSize space = spaceOf(window, scale);
+    // Smooth: a fractional scale by repeated pixels would make some pixels wider than others,
+    // a pattern of its own; filtered, the picture reads as it will on paper or cloth.
+    if (geometry.step().width() <= LargestPatternTile &&
+        geometry.step().height() <= LargestPatternTile) {
+        // The pattern drawn through the scale: every unit where it belongs, to a fraction.
+        painter.save();
+        painter.scale(scale, scale);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        paintAtZoom(painter, spaceOf(area, scale), space, picture, flat, background);
+        painter.restore();
+        return true;
+    }
+    const QRect tiled = geometry.tiledArea(space);
+    const qint64 across = tiled.width() / geometry.tileStep().width() + 2;
+    const qint64 down = tiled.height() / geometry.tileStep().height() + 2;
+    if (across * down > MostScaledTiles) {
+        painter.fillRect(area, background);
+        return false;
+    }
+    prepare(picture, flat, background);
+    if (m_window.isNull() || m_windowSize != window || m_windowMode != flat ||
+        m_windowScale != scale) {
+        // Large tiles, drawn one by one through the scale once; a repaint is a copy.
+        QImage frame(window, QImage::Format_RGB32);
+        frame.fill(background);
+        {
+            QPainter p(&frame);
+            p.scale(scale, scale);
+            p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+            p.setClipRect(tiled);
+            geometry.forEachTile(tiled, [&](const QRect& target, bool flipX, bool flipY) {
+                drawTile(p, target, m_tile, flipX, flipY);
+            });
+            if (flat.grid) {
+                // Lines of one device pixel on the tiles' own edges.
+                p.setPen(QPen(QColor(128, 128, 128, 160), 0));
+                geometry.forEachTile(tiled, [&](const QRect& target, bool, bool) {
+                    p.drawLine(target.topLeft(), target.topRight() + QPoint(1, 0));
+                    p.drawLine(target.topLeft(), target.bottomLeft() + QPoint(0, 1));
+                });
+            }
+        }
+        m_window = QPixmap::fromImage(std::move(frame));
+        m_windowSize = window;
+        m_windowMode = flat;
+        m_windowScale = scale;
+    }
+    painter.drawPixmap(area.topLeft(), m_window, area);
+    return true;
+}
+
+void TilePainter::paintAtZoom(QPainter& painter, const QRect& area, const QSize& window,
+                              const QImage& picture, const TileMode& mode, const QColor& background)
 {
     if (picture.isNull()) {
         painter.fillRect(area, background);
@@ -241,7 +352,7 @@ void TilePainter::paint(QPainter& painter, const QRect& area, const QSize& windo
 const QPixmap& TilePainter::windowPicture(const QSize& window, const QImage& picture,
                                           const TileMode& mode, const QColor& background)
 {
-    if (!m_window.isNull() && m_windowSize == window && m_windowMode == mode)
+    if (!m_window.isNull() && m_windowSize == window && m_windowMode == mode && m_windowScale == 0)
         return m_window;
     // Scaling a large picture costs several fills of the window; made once, a repaint is a copy.
     QImage frame(window, QImage::Format_RGB32);
@@ -252,5 +363,6 @@ const QPixmap& TilePainter::windowPicture(const QSize& window, const QImage& pic
     m_window = QPixmap::fromImage(std::move(frame));
     m_windowSize = window;
     m_windowMode = mode;
+    m_windowScale = 0;
     return m_window;
 }

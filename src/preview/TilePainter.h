@@ -6,11 +6,21 @@
 #include <QRect>
 #include <QSize>
 
+#include <optional>
+
 #include "preview/SeamScore.h"
 #include "tile/TileMode.h"
 
 class QPainter;
 class TileGeometry;
+
+// How the window's pixels meet the surface the tiled view is painted on.
+struct TileSurface
+{
+    double ratio = 1.0; // device pixels per window pixel
+    // At real size: window pixels per picture pixel, any fraction.
+    std::optional<double> realScale;
+};
 
 // Paints a picture repeated as the tiled view shows it: in the chosen repeat, zoomed by
 // repeating pixels, offset, along one axis or both, with the optional grid and seam map, over
@@ -28,9 +38,19 @@ public:
     // A zoomed unit wider or higher than this is drawn tile by tile instead of as a pattern.
     static constexpr int LargestPatternTile = 2048;
 
-    // Paints `area` of a window `window` big.
-    void paint(QPainter& painter, const QRect& area, const QSize& window, const QImage& picture,
-               const TileMode& mode, const QColor& background);
+    // A zoomed unit at real size is drawn tile by tile up to this many tiles in a window;
+    // smaller tiles than that would take too long to draw one by one.
+    static constexpr int MostScaledTiles = 20000;
+
+    // The whole device pixels a picture pixel takes at zoom 1 where the window's pixels are
+    // not whole device pixels (1 at 1.25 and 1.5, 2 at 2.5); 0 where the picture is drawn in
+    // window pixels: at whole ratios, and as a web page.
+    static int devicePixelsPerPixel(double ratio, bool webPage);
+
+    // Paints `area` of a window `window` big. False when real size was asked for a picture
+    // whose tiles at that size are too many to draw: the page colour shows.
+    bool paint(QPainter& painter, const QRect& area, const QSize& window, const QImage& picture,
+               const TileMode& mode, const QColor& background, const TileSurface& surface = {});
 
     // A grid pixel: the pixel beneath moved part of the way to black, or to white when dark,
     // so that the line shows faintly on any picture.
@@ -64,6 +84,12 @@ private:
         }
     };
 
+    void paintAtZoom(QPainter& painter, const QRect& area, const QSize& window,
+                     const QImage& picture, const TileMode& mode, const QColor& background);
+    // Real size: scaled smoothly, as the picture will be printed or woven.
+    bool paintScaled(QPainter& painter, const QRect& area, const QSize& window,
+                     const QImage& picture, const TileMode& mode, const QColor& background,
+                     double scale);
     void prepare(const QImage& picture, const TileMode& mode, const QColor& background);
     void preparePattern(const QImage& picture, const TileMode& mode, const QColor& background);
     // The whole window drawn tile by tile, made again when the window or the mode changed.
@@ -78,4 +104,5 @@ private:
     QPixmap m_window;
     TileMode m_windowMode;
     QSize m_windowSize;
+    double m_windowScale = 0; // the scale of a window drawn at real size; 0 otherwise
 };

@@ -5,14 +5,19 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include <QScreen>
+
 #include "layout/TwipRect.h"
 #include "layout/Twips.h"
 #include "platform/Clipboard.h"
+#include "platform/PrinterPrintService.h"
 #include "preview/ContrastMeter.h"
 #include "preview/CurrentImage.h"
+#include "preview/PictureDpi.h"
 #include "preview/RepeatUnit.h"
 #include "preview/SampleTextBox.h"
 #include "preview/TileCss.h"
+#include "tile/RealSize.h"
 #include "tile/TileSettings.h"
 #include "ui/OuterFrame.h"
 
@@ -55,17 +60,45 @@ TiledView::TiledView(const CurrentImage& image, TwipRect& rect, const SampleSett
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     m_frame->setMinimumOuterSize(MinSide, MinSide);
-    connect(&image, &CurrentImage::changed, this, qOverload<>(&QWidget::update));
+    connect(&image, &CurrentImage::changed, this, &TiledView::readResolution);
     connect(&image, &CurrentImage::cleared, this, &QWidget::close);
     connect(&tiles, &TileSettings::modeChanged, this, &TiledView::modeChanged);
     connect(&tiles, &TileSettings::backgroundChanged, this, qOverload<>(&QWidget::update));
+    connect(&tiles, &TileSettings::resolutionChanged, this, &TiledView::modeChanged);
+    readResolution();
+}
+
+void TiledView::readResolution()
+{
+    m_fileDpi = m_image.hasPicture() ? PictureDpi::ofFile(m_image.path()) : std::nullopt;
+    modeChanged();
+}
+
+double TiledView::pictureDpi() const
+{
+    return m_fileDpi.value_or(m_tiles.pictureDpi());
+}
+
+double TiledView::screenDpi() const
+{
+    if (const std::optional<double> measured = m_tiles.screenDpi())
+        return *measured / devicePixelRatioF();
+    const QScreen* shown = screen();
+    // Qt gives the physical resolution in window pixels already.
+    const double reported = shown ? shown->physicalDotsPerInch() : 0;
+    return RealSize::sane(reported).value_or(PrinterPrintService::ScreenDpi);
 }
 
 TiledView::~TiledView() = default;
 
 void TiledView::modeChanged()
 {
-    const QString modes = m_tiles.mode().captionSuffix();
+    QString modes = m_tiles.mode().captionSuffix();
+    if (m_tiles.mode().realSize && m_image.hasPicture()) {
+        modes += QStringLiteral(", ") +
+                 (m_realSizeRefused ? tr("too many tiles to draw")
+                                    : RealSize::describe(m_image.image().size(), pictureDpi()));
+    }
     setWindowTitle(modes.isEmpty() ? Caption : Caption + QStringLiteral(" \u2014 ") + modes);
     update();
 }
@@ -114,10 +147,22 @@ void TiledView::recordSize()
 void TiledView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
+    // On paper a window pixel is printed as 1/96 inch, the printer's own dots whatever they are.
+    const bool paper = property(PrinterPrintService::PrintingProperty).toBool();
+    TileSurface surface;
+    surface.ratio = paper ? 1.0 : devicePixelRatioF();
+    if (m_tiles.mode().realSize) {
+        const double surfaceDpi = paper ? PrinterPrintService::ScreenDpi : screenDpi();
+        surface.realScale = RealSize::scale(surfaceDpi, pictureDpi());
+    }
     // Every pixel of the area, the page colour included: transparent pixels show it, and never
     // what an earlier picture left in the window's buffer.
-    m_painter.paint(p, event->rect(), size(), m_image.image(), m_tiles.mode(),
-                    m_tiles.background());
+    const bool drawn = m_painter.paint(p, event->rect(), size(), m_image.image(), m_tiles.mode(),
+                                       m_tiles.background(), surface);
+    if (!paper && drawn == m_realSizeRefused) {
+        m_realSizeRefused = !drawn;
+        modeChanged();
+    }
 }
 
 void TiledView::resizeEvent(QResizeEvent* event)
@@ -203,6 +248,9 @@ bool TiledView::tileKey(QKeyEvent* event)
         return true;
     case Qt::Key_Minus:
         m_tiles.setZoom(mode.zoom - 1);
+        return true;
+    case Qt::Key_R:
+        m_tiles.setRealSize(!mode.realSize);
         return true;
     case Qt::Key_0:
         m_tiles.setZoom(TileMode::MinZoom);

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 #include "preview/TilePainter.h"
 
 class Clipboard;
@@ -18,8 +20,10 @@ struct TwipRect;
 // judging a seam: D steps through the drops, B the bricks, M the mirrors; O offsets the tiles
 // by half the repeat's unit, G draws their edges, H tints the seams that stand out, X and Y
 // repeat along one axis only, + and - (or Ctrl+wheel) zoom by whole factors and 0 returns to
-// 1x; Ctrl+C copies the CSS of what shows, Ctrl+S saves the repeat's unit. Closing returns to the
-// plain view in the repeat.
+// 1x; R shows the repeat at its real size (from the file's resolution or the one chosen, on
+// this screen as it reports or as the user measured it, and on paper when printed); Ctrl+C
+// copies the CSS of what shows, Ctrl+S saves the repeat's unit. Closing returns to the plain
+// view in the repeat.
 class TiledView : public QWidget
 {
     Q_OBJECT
@@ -41,6 +45,10 @@ public:
     ContrastMeter& contrast() const { return *m_contrast; }
     // The CSS of what shows now, as Ctrl+C copies it.
     QString css() const;
+    // The picture's resolution: the file's, or the one chosen for files that state none.
+    double pictureDpi() const;
+    // Window pixels per inch on this screen: as measured by the user, or as the screen says.
+    double screenDpi() const;
 
     // Shows the window at the held geometry, or brings it forward when it is open.
     void open();
@@ -69,6 +77,7 @@ private:
     void recordSize();
     // The caption names the modes in force: "Preview — offset, grid".
     void modeChanged();
+    void readResolution();
     // True when the key changed the tile mode or copied the CSS.
     bool tileKey(QKeyEvent* event);
 
@@ -80,5 +89,7 @@ private:
     SampleTextBox* m_sample;
     ContrastMeter* m_contrast;
     TilePainter m_painter;
+    std::optional<double> m_fileDpi;
+    bool m_realSizeRefused = false; // the tiles at real size were too many to draw
     int m_wheel = 0; // eighths of a degree turned with Ctrl held, towards the next step
 };

@@ -14,6 +14,9 @@
 // itself at every flipped edge. A value: the arithmetic of the repeat unit, in picture pixels.
 struct Repeat
 {
+    Q_DECLARE_TR_FUNCTIONS(Repeat)
+
+public:
     enum class Kind
     {
         Straight,

@@ -30,7 +30,9 @@ QString TileMode::captionSuffix() const
         parts << tr("across");
     else if (axis == Axis::Down)
         parts << tr("down");
-    if (zoom != MinZoom)
+    if (realSize)
+        parts << tr("real size");
+    else if (zoom != MinZoom)
         parts << tr("%1\u00d7").arg(zoom);
     return parts.join(tr(", "));
 }

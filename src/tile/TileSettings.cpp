@@ -1,5 +1,7 @@
 #include "tile/TileSettings.h"
 
+#include "tile/RealSize.h"
+
 TileSettings::TileSettings(const QColor& background, QObject* parent)
     : QObject(parent), m_background(background)
 {
@@ -59,7 +61,40 @@ void TileSettings::setZoom(int zoom)
 {
     TileMode next = m_mode;
     next.zoom = zoom;
+    next.realSize = false;
     setMode(next);
+}
+
+void TileSettings::setRealSize(bool on)
+{
+    TileMode next = m_mode;
+    next.realSize = on;
+    setMode(next);
+}
+
+void TileSettings::setWebPage(bool on)
+{
+    TileMode next = m_mode;
+    next.webPage = on;
+    setMode(next);
+}
+
+void TileSettings::setPictureDpi(double dpi)
+{
+    const std::optional<double> sane = RealSize::sane(dpi);
+    if (!sane || *sane == m_pictureDpi)
+        return;
+    m_pictureDpi = *sane;
+    Q_EMIT resolutionChanged();
+}
+
+void TileSettings::setScreenDpi(std::optional<double> dpi)
+{
+    const std::optional<double> sane = RealSize::sane(dpi);
+    if (sane == m_screenDpi)
+        return;
+    m_screenDpi = sane;
+    Q_EMIT resolutionChanged();
 }
 
 void TileSettings::setBackground(const QColor& colour)
@@ -74,5 +109,6 @@ void TileSettings::resetMode()
 {
     TileMode plain;
     plain.repeat = m_mode.repeat;
+    plain.webPage = m_mode.webPage;
     setMode(plain);
 }

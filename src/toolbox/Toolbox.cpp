@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleValidator>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -12,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -22,6 +24,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/PrintService.h"
 #include "tile/Contrast.h"
+#include "tile/RealSize.h"
 #include "tile/SampleSettings.h"
 #include "tile/TileSettings.h"
 #include "ui/WaitCursor.h"
@@ -258,6 +261,8 @@ void Toolbox::buildTileControls(QVBoxLayout* block)
     m_zoom->setPageStep(1);
     connect(m_zoom, &QScrollBar::valueChanged, &m_tiles, &TileSettings::setZoom);
 
+    buildSizeControls(block);
+
     auto* copyCss = centred(block, named(new QPushButton(tr("Cop&y CSS")), "butCopyCss"));
     connect(copyCss, &QPushButton::clicked, this, &Toolbox::copyCssRequested);
 
@@ -271,6 +276,107 @@ void Toolbox::buildTileControls(QVBoxLayout* block)
     connect(&m_sample, &SampleSettings::sampleChanged, this, &Toolbox::showVerdict);
     reflectMode();
     showContrast(-1);
+}
+
+void Toolbox::buildSizeControls(QVBoxLayout* block)
+{
+    m_realSize = named(new QCheckBox(tr("Rea&l size")), "chkRealSize");
+    m_webPage = named(new QCheckBox(tr("As a &web page")), "chkWebPage");
+    block->addWidget(m_realSize);
+    block->addWidget(m_webPage);
+    connect(m_realSize, &QCheckBox::toggled, &m_tiles, &TileSettings::setRealSize);
+    connect(m_webPage, &QCheckBox::toggled, &m_tiles, &TileSettings::setWebPage);
+
+    auto* resolutionCaption = named(new QLabel(tr("Resol&ution:")), "lblResolution");
+    m_resolution = named(new QComboBox, "cmbResolution");
+    m_resolution->setEditable(true);
+    m_resolution->setInsertPolicy(QComboBox::NoInsert);
+    for (int dpi : {72, 96, 150, 300})
+        m_resolution->addItem(QString::number(dpi));
+    m_resolution->setToolTip(tr("Dots per inch of pictures whose file states none"));
+    resolutionCaption->setBuddy(m_resolution);
+    auto* screenCaption = named(new QLabel(tr("Screen dpi, &hand measured:")), "lblScreenDpi");
+    m_screenDpi = named(new QLineEdit, "txtScreenDpi");
+    m_screenDpi->setPlaceholderText(tr("as reported"));
+    m_screenDpi->setToolTip(
+        tr("Device pixels per inch, measured with a ruler; empty: as the screen reports it"));
+    screenCaption->setBuddy(m_screenDpi);
+    for (QLineEdit* edit : {m_resolution->lineEdit(), m_screenDpi}) {
+        auto* validator = new QDoubleValidator(RealSize::MinDpi, RealSize::MaxDpi, 2, edit);
+        validator->setNotation(QDoubleValidator::StandardNotation);
+        edit->setValidator(validator);
+    }
+    auto* sizeGrid = new QGridLayout;
+    sizeGrid->addWidget(resolutionCaption, 0, 0);
+    sizeGrid->addWidget(m_resolution, 0, 1);
+    sizeGrid->addWidget(screenCaption, 1, 0);
+    sizeGrid->addWidget(m_screenDpi, 1, 1);
+    block->addLayout(sizeGrid);
+    m_sizeHint = named(new QLabel, "lblSizeHint");
+    m_sizeHint->setWordWrap(true);
+    block->addWidget(m_sizeHint);
+
+    connect(m_resolution, qOverload<int>(&QComboBox::activated), this, &Toolbox::resolutionTyped);
+    connect(m_resolution->lineEdit(), &QLineEdit::editingFinished, this, &Toolbox::resolutionTyped);
+    connect(m_screenDpi, &QLineEdit::editingFinished, this, &Toolbox::screenDpiTyped);
+    // A key the validator refuses, or a value out of range, says why at once.
+    for (QLineEdit* edit : {m_resolution->lineEdit(), m_screenDpi}) {
+        connect(edit, &QLineEdit::inputRejected, this,
+                [this] { m_sizeHint->setText(resolutionHint()); });
+        connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
+            const bool fine = edit->hasAcceptableInput() || text.isEmpty();
+            m_sizeHint->setText(fine ? QString() : resolutionHint());
+        });
+    }
+    connect(&m_tiles, &TileSettings::resolutionChanged, this, &Toolbox::reflectResolution);
+    reflectResolution();
+}
+
+QString Toolbox::resolutionHint()
+{
+    const QLocale locale;
+    return tr("Type a resolution from %1 to %2 dpi.")
+        .arg(locale.toString(RealSize::MinDpi), locale.toString(RealSize::MaxDpi, 'f', 0));
+}
+
+void Toolbox::resolutionTyped()
+{
+    const std::optional<double> dpi = RealSize::parse(m_resolution->currentText());
+    if (!dpi) {
+        m_sizeHint->setText(resolutionHint());
+        reflectResolution();
+        return;
+    }
+    m_sizeHint->clear();
+    m_tiles.setPictureDpi(*dpi);
+}
+
+void Toolbox::screenDpiTyped()
+{
+    const QString text = m_screenDpi->text().trimmed();
+    if (text.isEmpty()) {
+        m_sizeHint->clear();
+        m_tiles.setScreenDpi(std::nullopt);
+        return;
+    }
+    const std::optional<double> dpi = RealSize::parse(text);
+    if (!dpi) {
+        m_sizeHint->setText(resolutionHint());
+        reflectResolution();
+        return;
+    }
+    m_sizeHint->clear();
+    m_tiles.setScreenDpi(dpi);
+}
+
+void Toolbox::reflectResolution()
+{
+    const QLocale locale;
+    if (RealSize::parse(m_resolution->currentText()) != m_tiles.pictureDpi())
+        m_resolution->setEditText(locale.toString(m_tiles.pictureDpi(), 'g', 6));
+    const std::optional<double> screen = m_tiles.screenDpi();
+    if (RealSize::parse(m_screenDpi->text()) != screen)
+        m_screenDpi->setText(screen ? locale.toString(*screen, 'g', 6) : QString());
 }
 
 void Toolbox::watchKeys()
@@ -290,8 +396,9 @@ bool Toolbox::eventFilter(QObject* watched, QEvent* event)
         hide();
         return true;
     }
-    // The sample text box takes every key the user types, Ctrl+C included.
-    if (watched == m_text)
+    // The text boxes take every key the user types, Ctrl+C and digits included.
+    if (watched == m_text || watched == m_screenDpi || watched == m_resolution ||
+        watched == m_resolution->lineEdit())
         return false;
     return passToView(key);
 }
@@ -322,7 +429,7 @@ void Toolbox::reflectMode()
 {
     const TileMode& mode = m_tiles.mode();
     const QSignalBlocker offset(m_offset), grid(m_grid), across(m_across), down(m_down),
-        zoom(m_zoom), seams(m_seamMap);
+        zoom(m_zoom), seams(m_seamMap), real(m_realSize), web(m_webPage);
     m_repeat->setCurrentIndex(m_repeat->findData(int(mode.repeat.kind)));
     // A fraction belongs to a drop or a brick; the list keeps the last one for the next.
     const bool shifts = mode.repeat.isDrop() || mode.repeat.isBrick();
@@ -335,6 +442,8 @@ void Toolbox::reflectMode()
     m_across->setChecked(mode.axis == TileMode::Axis::Across);
     m_down->setChecked(mode.axis == TileMode::Axis::Down);
     m_zoom->setValue(mode.zoom);
+    m_realSize->setChecked(mode.realSize);
+    m_webPage->setChecked(mode.webPage);
     m_zoomLabel->setText(tr("%1\u00d7").arg(mode.zoom));
 }
 

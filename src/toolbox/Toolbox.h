@@ -86,6 +86,12 @@ private:
     void reflectMode();
     // The repeat from the two lists.
     void repeatChosen();
+    // The resolution for files that state none, and the screen's as measured.
+    void buildSizeControls(QVBoxLayout* block);
+    void resolutionTyped();
+    void screenDpiTyped();
+    void reflectResolution();
+    static QString resolutionHint();
     void showVerdict();
     void sizeMoved(int barValue);
     void fontChosen(int index);
@@ -124,6 +130,11 @@ private:
     QCheckBox* m_background = nullptr;
     QLabel* m_zoomLabel = nullptr;
     QScrollBar* m_zoom = nullptr;
+    QCheckBox* m_realSize = nullptr;
+    QCheckBox* m_webPage = nullptr;
+    QComboBox* m_resolution = nullptr;
+    QLineEdit* m_screenDpi = nullptr;
+    QLabel* m_sizeHint = nullptr;
     QLabel* m_contrast = nullptr;
     QLabel* m_verdict = nullptr;
     double m_ratio = -1;
