@@ -91,6 +91,4 @@ public:
 
     bool operator==(const Repeat& other) const;
     bool operator!=(const Repeat& other) const { return !(*this == other); }
-
-    Q_DECLARE_TR_FUNCTIONS(Repeat)
 };

@@ -56,6 +56,4 @@ public:
                axis == other.axis && zoom == other.zoom;
     }
     bool operator!=(const TileMode& other) const { return !(*this == other); }
-
-    Q_DECLARE_TR_FUNCTIONS(TileMode)
 };
