@@ -17,39 +17,36 @@ void TileSettings::setMode(const TileMode& mode)
     Q_EMIT modeChanged();
 }
 
-void TileSettings::setOffset(bool on)
+template <typename Field> void TileSettings::change(Field TileMode::*field, const Field& value)
 {
     TileMode next = m_mode;
-    next.offset = on;
+    next.*field = value;
     setMode(next);
+}
+
+void TileSettings::setOffset(bool on)
+{
+    change(&TileMode::offset, on);
 }
 
 void TileSettings::setGrid(bool on)
 {
-    TileMode next = m_mode;
-    next.grid = on;
-    setMode(next);
+    change(&TileMode::grid, on);
 }
 
 void TileSettings::setSeamMap(bool on)
 {
-    TileMode next = m_mode;
-    next.seamMap = on;
-    setMode(next);
+    change(&TileMode::seamMap, on);
 }
 
 void TileSettings::setRepeat(const Repeat& repeat)
 {
-    TileMode next = m_mode;
-    next.repeat = repeat;
-    setMode(next);
+    change(&TileMode::repeat, repeat);
 }
 
 void TileSettings::setAxis(TileMode::Axis axis)
 {
-    TileMode next = m_mode;
-    next.axis = axis;
-    setMode(next);
+    change(&TileMode::axis, axis);
 }
 
 void TileSettings::toggleAxis(TileMode::Axis axis)
@@ -67,16 +64,12 @@ void TileSettings::setZoom(int zoom)
 
 void TileSettings::setRealSize(bool on)
 {
-    TileMode next = m_mode;
-    next.realSize = on;
-    setMode(next);
+    change(&TileMode::realSize, on);
 }
 
 void TileSettings::setWebPage(bool on)
 {
-    TileMode next = m_mode;
-    next.webPage = on;
-    setMode(next);
+    change(&TileMode::webPage, on);
 }
 
 void TileSettings::setPictureDpi(double dpi)

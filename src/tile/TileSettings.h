@@ -51,6 +51,8 @@ Q_SIGNALS:
     void resolutionChanged();
 
 private:
+    // One field of the mode changed, through setMode.
+    template <typename Field> void change(Field TileMode::*field, const Field& value);
     TileMode m_mode;
     QColor m_background;
     double m_pictureDpi = DefaultPictureDpi;
