@@ -163,7 +163,8 @@ void TestHelp::builtDocumentIsWholeAndCoversEveryCommand()
         QStringLiteral("screenshot.png"), QStringLiteral("thumbnails.png"),
         QStringLiteral("tiled.png"),      QStringLiteral("toolbox.png"),
         QStringLiteral("options.png"),    QStringLiteral("seam.png"),
-        QStringLiteral("zoom.png")};
+        QStringLiteral("zoom.png"),       QStringLiteral("halfdrop.png"),
+        QStringLiteral("mirror.png"),     QStringLiteral("seammap.png")};
     for (const auto& m : ref.globalMatch(html)) {
         const QString target = m.captured(2);
         if (target.startsWith(QLatin1Char('#'))) {

@@ -13,6 +13,7 @@
 #include "preview/CurrentImage.h"
 #include "preview/ImageFacts.h"
 #include "preview/SeamScore.h"
+#include "preview/TileGeometry.h"
 #include "preview/TilePainter.h"
 #include "tile/Repeat.h"
 
@@ -296,6 +297,15 @@ void TestSeam::seamMapTintsOnlyBadSeams()
         const Repeat halfDrop(Repeat::Kind::Drop, 2);
         QCOMPARE(shot(halfDrop, true, zoom), shot(halfDrop, false, zoom));
     }
+    // Large tiles at real size are drawn one by one through the scale, with the tints the
+    // pattern has.
+    const QImage tile = drop.convertToFormat(QImage::Format_RGB32);
+    const SeamScore::Steps limits = SeamScore::strongestSteps(drop);
+    QCOMPARE(TilePainter::seamTinted(tile, drop, TileGeometry(drop.size(), TileMode()), limits),
+             shot(Repeat(), true, 1).copy(0, 0, 16, 12));
+    TileMode dropped;
+    dropped.repeat = Repeat(Repeat::Kind::Drop, 2);
+    QCOMPARE(TilePainter::seamTinted(tile, drop, TileGeometry(drop.size(), dropped), limits), tile);
 }
 
 void TestSeam::currentImageKeepsOneScorePerPicture()

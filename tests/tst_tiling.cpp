@@ -390,6 +390,33 @@ void TestTiling::contrastUnderTheText()
     QVERIFY(worst);
     QCOMPARE(*worst, 1.0);
 
+    // At real size the text is measured over the tiles where they show, not at zoom 1: a tile
+    // white on its left half, four times as large, puts only white under the text.
+    QImage halves(64, 1, QImage::Format_RGB32);
+    halves.fill(Qt::black);
+    QPainter(&halves).fillRect(0, 0, 32, 1, Qt::white);
+    TileSurface large;
+    large.realScale = 4.0;
+    const TilePainter::Layout real = TilePainter::layoutFor({}, large);
+    QCOMPARE(ContrastMeter::worstRatio(cover, {27, 27}, Qt::black, halves,
+                                       TileGeometry(halves.size(), {}), window, Page)
+                 .value(),
+             1.0);
+    QCOMPARE(ContrastMeter::worstRatio(cover, {27, 27}, Qt::black, halves,
+                                       TileGeometry(halves.size(), real.mode), window, Page,
+                                       real.scale)
+                 .value(),
+             21.0);
+    // At a fractional device ratio a picture pixel takes whole device pixels.
+    TileSurface fractional;
+    fractional.ratio = 1.5;
+    TileMode zoomed;
+    zoomed.zoom = 2;
+    QCOMPARE(TilePainter::layoutFor(zoomed, fractional).scale, 1.5);
+    QCOMPARE(TilePainter::layoutFor(zoomed, fractional).mode.zoom, 2);
+    zoomed.webPage = true;
+    QCOMPARE(TilePainter::layoutFor(zoomed, fractional).scale, 1.0);
+
     // Under a one-row band the text lies on the page: measured against the page colour.
     QImage white(4, 4, QImage::Format_RGB32);
     white.fill(Qt::white);

@@ -205,7 +205,7 @@ void TestToolbox::escapeAndPlaceBesideTheView()
     QCOMPARE(Toolbox::besideView(view, QSize(120, 400), QRect(0, 0, 1600, 1000)), expected);
 
     Bench b;
-    b.view->setGeometry(10, 10, 400, 300);
+    b.view->setGeometry(10, 10, 250, 300);
     b.view->show();
     QVERIFY(QTest::qWaitForWindowExposed(b.view.get()));
     b.startTwips = QPoint(300, 300); // over the view, where the sample lies

@@ -85,8 +85,7 @@ void MainWindow::buildPanes()
     probe.mapFromGlobal = [this](const QPoint& p) { return m_surface->mapFromGlobal(p); };
     m_hint = new HoverHint(*m_status, *m_platform.cursor, std::move(probe), this);
 
-    m_modes = new ViewModes(
-        m_view, *m_menus, *m_list, *m_thumbs, [this] { return m_rects.list.width; }, this);
+    m_modes = new ViewModes(m_view, *m_menus, *m_list, *m_thumbs, this);
     m_keys = new KeyPreview(this, [this](Command c) { run(c); });
     m_frame = new OuterFrame(this);
     m_frame->setMinimumOuterSize(PaneLayout::MinWindowWidth, 0);
@@ -170,7 +169,7 @@ void MainWindow::restore(const SessionState& state, const std::function<void(int
     m_browser->files().setPattern(m_types.filePattern());
     progress(5);
 
-    m_list->createColumns(m_layout.initialColumnWidth());
+    m_list->createColumns();
     progress(6);
 
     m_list->setHeaderHotTrack();

@@ -10,15 +10,13 @@
 #include "thumbs/ThumbnailSurface.h"
 
 ViewModes::ViewModes(ViewState& state, MainMenus& menus, FileListView& list, ThumbnailBase& thumbs,
-                     std::function<int()> listWidthTwips, QObject* parent)
-    : QObject(parent), m_state(state), m_menus(menus), m_list(list), m_thumbs(thumbs),
-      m_listWidth(std::move(listWidthTwips))
+                     QObject* parent)
+    : QObject(parent), m_state(state), m_menus(menus), m_list(list), m_thumbs(thumbs)
 {
 }
 
 void ViewModes::switchTo(ViewMode mode)
 {
-    const double third = m_listWidth() / 3.0;
     m_state.mode = mode;
     m_menus.reflect(m_state);
     if (mode == ViewMode::Thumbnails) {
@@ -31,7 +29,7 @@ void ViewModes::switchTo(ViewMode mode)
     m_state.listStyle = listStyleOf(mode);
     m_list.setListStyle(m_state.listStyle);
     if (mode == ViewMode::Details)
-        m_list.setColumnWidths(third - DetailsColumnMargin);
+        m_list.fitColumns();
     m_list.show();
     m_list.currentView()->setFocus();
 }

@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-#include <functional>
-
 #include "app/Command.h"
 
 class FileListView;
@@ -17,11 +15,8 @@ class ViewModes : public QObject
 {
     Q_OBJECT
 public:
-    // Taken off a third of the list's width for each details column, in twips.
-    static constexpr int DetailsColumnMargin = 110;
-
     ViewModes(ViewState& state, MainMenus& menus, FileListView& list, ThumbnailBase& thumbs,
-              std::function<int()> listWidthTwips, QObject* parent);
+              QObject* parent);
 
     void switchTo(ViewMode mode);
     // A sort command: by name, size or type, ascending or descending.
@@ -37,5 +32,4 @@ private:
     MainMenus& m_menus;
     FileListView& m_list;
     ThumbnailBase& m_thumbs;
-    std::function<int()> m_listWidth;
 };

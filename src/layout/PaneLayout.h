@@ -66,11 +66,6 @@ public:
     // Before the preview comes or goes.
     void beforePreviewToggle();
 
-    // The stored column width of the details list at start-up: three columns share the list's
-    // room less what its frame and scroll bar take.
-    static constexpr int ColumnsFrameRoom = 350;
-    double initialColumnWidth() const { return (m_isbLeft - m_isaLeft - ColumnsFrameRoom) / 3.0; }
-
 private:
     void normalise(int windowWidth);
     // Bars 1000 twips apart or closer are pushed 500 twips apart each way.

@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <functional>
 
-#include "layout/Twips.h"
 #include "listing/FileListModel.h"
 #include "listing/ItemCellDelegate.h"
 
@@ -95,7 +94,7 @@ FileListView::FileListView(QWidget* parent)
     // Names in the details cut once, in the middle, with the whole name in the tooltip.
     m_details->setItemDelegateForColumn(FileListModel::NameColumn, new ItemCellDelegate(this));
     connect(m_model, &QAbstractItemModel::modelReset, this, [this] {
-        m_widestName = 0;
+        m_widestName = m_widestSize = m_widestType = 0;
         measureNames(0, m_model->rowCount() - 1);
     });
     connect(m_model, &QAbstractItemModel::rowsInserted, this,
@@ -112,6 +111,7 @@ FileListView::FileListView(QWidget* parent)
     QHeaderView* header = m_details->header();
     header->setSectionsClickable(true);
     header->setStretchLastSection(false);
+    header->setSectionResizeMode(FileListModel::NameColumn, QHeaderView::Stretch);
     header->setSortIndicatorShown(false);
     connect(header, &QHeaderView::sectionClicked, this, &FileListView::headerClicked);
     setListStyle(LargeIcons);
@@ -153,13 +153,24 @@ void FileListView::measureNames(int first, int last)
     const QFontMetrics metrics = m_icons->fontMetrics();
     for (int row = first; row <= last; ++row)
         m_widestName = std::max(m_widestName, metrics.horizontalAdvance(m_model->nameAt(row)));
+    const QFontMetrics details = m_details->fontMetrics();
+    auto widest = [&](int column, int& widest) {
+        for (int row = first; row <= last; ++row) {
+            const QString text = m_model->index(row, column).data().toString();
+            widest = std::max(widest, details.horizontalAdvance(text));
+        }
+    };
+    widest(FileListModel::SizeColumn, m_widestSize);
+    widest(FileListModel::TypeColumn, m_widestType);
     fitCells();
+    fitColumns();
 }
 
 void FileListView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     fitCells();
+    fitColumns();
 }
 
 void FileListView::fitCells()
@@ -214,17 +225,29 @@ void FileListView::selectRow(int row)
     currentView()->scrollTo(index);
 }
 
-void FileListView::createColumns(double widthTwips)
+void FileListView::createColumns()
 {
     m_model->setHeaderTexts({tr("Name         "), tr("Size  (bytes)"), tr("Type         ")});
-    setColumnWidths(widthTwips);
+    fitColumns();
 }
 
-void FileListView::setColumnWidths(double widthTwips)
+void FileListView::fitColumns()
 {
-    const int pixels = std::max(1, Twips::toPixels(widthTwips));
-    for (int column = 0; column < 3; ++column)
-        m_details->header()->resizeSection(column, pixels);
+    // The name column stretches over what the other two leave, and keeps at least half of a
+    // narrow view: the type is cut first, then the size. A user's drag of those two holds
+    // until the next listing or resize.
+    QHeaderView* header = m_details->header();
+    const int margin = 2 * m_details->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    int size = std::max(header->sectionSizeHint(FileListModel::SizeColumn), m_widestSize + margin);
+    int type = std::max(header->sectionSizeHint(FileListModel::TypeColumn), m_widestType + margin);
+    const int room = m_details->viewport()->width();
+    if (room > 0) {
+        const int most = room / 2;
+        size = std::min(size, most);
+        type = std::max(header->minimumSectionSize(), std::min(type, most - size));
+    }
+    header->resizeSection(FileListModel::SizeColumn, size);
+    header->resizeSection(FileListModel::TypeColumn, type);
 }
 
 void FileListView::setHeaderHotTrack()

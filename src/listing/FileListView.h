@@ -35,9 +35,10 @@ public:
     int listStyle() const { return m_style; }
     void setListStyle(int style);
 
-    // The three columns, each widthTwips wide.
-    void createColumns(double widthTwips);
-    void setColumnWidths(double widthTwips);
+    // Names the three columns and fits them.
+    void createColumns();
+    // Size and type as wide as their widest text; the name takes the rest of the view.
+    void fitColumns();
     // Inverts the header's hover highlight; off until the first call.
     void setHeaderHotTrack();
     bool headerHotTrack() const { return m_hotTrack; }
@@ -79,5 +80,7 @@ private:
     ItemCellDelegate* m_cells;
     int m_style = LargeIcons;
     int m_widestName = 0; // pixels, over every name in the list
+    int m_widestSize = 0; // likewise for the size and type columns
+    int m_widestType = 0;
     bool m_hotTrack = false;
 };

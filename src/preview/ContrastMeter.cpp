@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 
 #include "preview/CurrentImage.h"
 #include "preview/SampleTextBox.h"
@@ -28,9 +29,9 @@ QRgb overPage(QRgb pixel, QRgb page)
 
 ContrastMeter::ContrastMeter(const CurrentImage& image, const SampleSettings& sample,
                              const TileSettings& tiles, std::function<QSize()> windowSize,
-                             QObject* parent)
+                             std::function<TileSurface()> surface, QObject* parent)
     : QObject(parent), m_image(image), m_sample(sample), m_tiles(tiles),
-      m_windowSize(std::move(windowSize))
+      m_windowSize(std::move(windowSize)), m_surface(std::move(surface))
 {
     connect(&image, &CurrentImage::changed, this, &ContrastMeter::schedule);
     connect(&sample, &SampleSettings::sampleChanged, this, &ContrastMeter::schedule);
@@ -38,6 +39,7 @@ ContrastMeter::ContrastMeter(const CurrentImage& image, const SampleSettings& sa
     connect(&sample, &SampleSettings::toolboxShowingChanged, this, &ContrastMeter::schedule);
     connect(&tiles, &TileSettings::modeChanged, this, &ContrastMeter::schedule);
     connect(&tiles, &TileSettings::backgroundChanged, this, &ContrastMeter::schedule);
+    connect(&tiles, &TileSettings::resolutionChanged, this, &ContrastMeter::schedule);
 }
 
 void ContrastMeter::schedule()
@@ -61,16 +63,17 @@ void ContrastMeter::measureNow()
     const QImage coverage = SampleTextBox::coverage(
         m_sample.font(), m_sample.text(), (window - QSize(at.x(), at.y())).expandedTo({0, 0}));
     const QImage& picture = m_image.image();
-    const TileGeometry geometry(picture.size(), m_tiles.mode());
+    const TilePainter::Layout layout = TilePainter::layoutFor(m_tiles.mode(), m_surface());
+    const TileGeometry geometry(picture.size(), layout.mode);
     m_ratio = worstRatio(coverage, at, m_sample.colour(), picture, geometry, window,
-                         m_tiles.background());
+                         m_tiles.background(), layout.scale);
     Q_EMIT measured(m_ratio.value_or(-1.0));
 }
 
 std::optional<double> ContrastMeter::worstRatio(const QImage& coverage, const QPoint& at,
                                                 const QColor& text, const QImage& picture,
                                                 const TileGeometry& geometry, const QSize& window,
-                                                const QColor& background)
+                                                const QColor& background, double scale)
 {
     // pixel() hands premultiplied formats over as they are stored; the mix below wants them
     // straight (drawn SVG pictures come premultiplied).
@@ -81,6 +84,8 @@ std::optional<double> ContrastMeter::worstRatio(const QImage& coverage, const QP
     const double textLuminance = Contrast::luminance(text);
     const QImage mask = coverage.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QRect visible(QPoint(0, 0), window);
+    const QSize space(int(std::ceil(window.width() * scale)),
+                      int(std::ceil(window.height() * scale)));
     std::optional<double> worst;
     for (int y = 0; y < mask.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
@@ -92,7 +97,10 @@ std::optional<double> ContrastMeter::worstRatio(const QImage& coverage, const QP
                 continue;
             QRgb under = page;
             if (!straight.isNull()) {
-                if (const auto source = geometry.pictureAt(there, window))
+                // The tile under the window pixel's centre.
+                const QPoint inSpace(int(std::floor((there.x() + 0.5) * scale)),
+                                     int(std::floor((there.y() + 0.5) * scale)));
+                if (const auto source = geometry.pictureAt(inSpace, space))
                     under = overPage(straight.pixel(*source), page);
             }
             const double r = Contrast::luminanceRatio(textLuminance, Contrast::luminance(under));

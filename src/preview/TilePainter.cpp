@@ -183,6 +183,49 @@ void TilePainter::drawTiles(QImage& image, const QPoint& at, const QRect& clip, 
     });
 }
 
+QImage TilePainter::seamTinted(const QImage& tile, const QImage& picture,
+                               const TileGeometry& geometry, const SeamScore::Steps& limits)
+{
+    // Every tile of a drop or a brick meets its neighbours the same way, and a mirror meets
+    // itself: the tints of one unflipped tile serve them all.
+    std::optional<QRect> found;
+    geometry.forEachTile(QRect(geometry.origin(), geometry.tileStep() * 2),
+                         [&](const QRect& target, bool flipX, bool flipY) {
+                             if (!found && !flipX && !flipY)
+                                 found = target;
+                         });
+    if (!found || tile.size() != found->size() ||
+        (tile.format() != QImage::Format_RGB32 &&
+         tile.format() != QImage::Format_ARGB32_Premultiplied))
+        return tile;
+    const QRect r = *found;
+    auto shown = [&](int x, int y) {
+        return qPremultiply(picture.pixel(geometry.sourceAt({x, y})));
+    };
+    auto excess = [&](int x, int y, int fromX, int fromY, int limit) {
+        const int step = SeamScore::stepBetween(shown(x, y), shown(fromX, fromY));
+        return step <= limit ? 0.0 : double(step - limit) / std::max(limit, 32);
+    };
+    QImage tinted = tile.copy();
+    auto tint = [&](int x, int y, double e) {
+        if (e > 0) {
+            QRgb* p = reinterpret_cast<QRgb*>(tinted.scanLine(y)) + x;
+            *p = seamPixel(*p, e);
+        }
+    };
+    for (int y = 0; y < r.height(); ++y) {
+        const int at = r.top() + y;
+        tint(0, y, excess(r.left(), at, r.left() - 1, at, limits.across));
+        tint(r.width() - 1, y, excess(r.right() + 1, at, r.right(), at, limits.across));
+    }
+    for (int x = 0; x < r.width(); ++x) {
+        const int at = r.left() + x;
+        tint(x, 0, excess(at, r.top(), at, r.top() - 1, limits.down));
+        tint(x, r.height() - 1, excess(at, r.bottom() + 1, at, r.bottom(), limits.down));
+    }
+    return tinted;
+}
+
 void TilePainter::prepare(const QImage& picture, const TileMode& mode, const QColor& background)
 {
     const Key key{picture.cacheKey(), unmoved(mode), background.rgba()};
@@ -237,6 +280,19 @@ int TilePainter::devicePixelsPerPixel(double ratio, bool webPage)
     if (webPage || ratio - whole < 1e-6)
         return 0;
     return std::max(1, int(whole));
+}
+
+TilePainter::Layout TilePainter::layoutFor(const TileMode& mode, const TileSurface& surface)
+{
+    Layout layout{mode, 1.0};
+    if (surface.realScale && *surface.realScale > 0) {
+        layout.mode.zoom = TileMode::MinZoom;
+        layout.scale = 1 / *surface.realScale;
+    } else if (const int whole = devicePixelsPerPixel(surface.ratio, mode.webPage)) {
+        layout.mode.zoom = mode.zoom * whole;
+        layout.scale = surface.ratio;
+    }
+    return layout;
 }
 
 bool TilePainter::paint(QPainter& painter, const QRect& area, const QSize& window,
@@ -302,8 +358,10 @@ bool TilePainter::paintScaled(QPainter& painter, const QRect& area, const QSize&
             p.scale(scale, scale);
             p.setRenderHint(QPainter::SmoothPixmapTransform, true);
             p.setClipRect(tiled);
+            const QImage tile =
+                flat.seamMap ? seamTinted(m_tile, picture, geometry, m_limits) : m_tile;
             geometry.forEachTile(tiled, [&](const QRect& target, bool flipX, bool flipY) {
-                drawTile(p, target, m_tile, flipX, flipY);
+                drawTile(p, target, tile, flipX, flipY);
             });
             if (flat.grid) {
                 // Lines of one device pixel on the tiles' own edges.

@@ -47,6 +47,15 @@ public:
     // window pixels: at whole ratios, and as a web page.
     static int devicePixelsPerPixel(double ratio, bool webPage);
 
+    // The space a window's tiles are laid out in: the mode there (the zoom in device pixels,
+    // or 1 at real size) and how many of its pixels one window pixel spans.
+    struct Layout
+    {
+        TileMode mode;
+        double scale = 1.0;
+    };
+    static Layout layoutFor(const TileMode& mode, const TileSurface& surface);
+
     // Paints `area` of a window `window` big. False when real size was asked for a picture
     // whose tiles at that size are too many to draw: the page colour shows.
     bool paint(QPainter& painter, const QRect& area, const QSize& window, const QImage& picture,
@@ -66,6 +75,11 @@ public:
     static void drawTiles(QImage& image, const QPoint& at, const QRect& clip, const QImage& tile,
                           const QImage& picture, const TileGeometry& geometry, const TileMode& mode,
                           const SeamScore::Steps& limits, bool periodic);
+
+    // The tile with its seams' tints, for tiles drawn one by one through a scale; the tile as
+    // it is when no unflipped tile of `geometry` (at zoom 1) matches it.
+    static QImage seamTinted(const QImage& tile, const QImage& picture,
+                             const TileGeometry& geometry, const SeamScore::Steps& limits);
 
     // True when the last paint used the pattern (for the benchmark's report).
     bool usesPattern() const { return !m_pattern.isNull(); }

@@ -52,7 +52,7 @@ TiledView::TiledView(const CurrentImage& image, TwipRect& rect, const SampleSett
       m_clipboard(clipboard), m_frame(new OuterFrame(this)),
       m_sample(new SampleTextBox(sample, this)),
       m_contrast(new ContrastMeter(
-          image, sample, tiles, [this] { return size(); }, this))
+          image, sample, tiles, [this] { return size(); }, [this] { return surface(false); }, this))
 {
     setObjectName(QStringLiteral("TiledView"));
     setWindowTitle(Caption);
@@ -144,21 +144,26 @@ void TiledView::recordSize()
     m_rect.height = heldSide(m_rect.height, outer.height(), pixels.height());
 }
 
+TileSurface TiledView::surface(bool paper) const
+{
+    TileSurface surface;
+    surface.ratio = paper ? 1.0 : devicePixelRatioF();
+    if (m_tiles.mode().realSize && m_image.hasPicture()) {
+        const double surfaceDpi = paper ? PrinterPrintService::ScreenDpi : screenDpi();
+        surface.realScale = RealSize::scale(surfaceDpi, pictureDpi());
+    }
+    return surface;
+}
+
 void TiledView::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
     // On paper a window pixel is printed as 1/96 inch, the printer's own dots whatever they are.
     const bool paper = property(PrinterPrintService::PrintingProperty).toBool();
-    TileSurface surface;
-    surface.ratio = paper ? 1.0 : devicePixelRatioF();
-    if (m_tiles.mode().realSize) {
-        const double surfaceDpi = paper ? PrinterPrintService::ScreenDpi : screenDpi();
-        surface.realScale = RealSize::scale(surfaceDpi, pictureDpi());
-    }
     // Every pixel of the area, the page colour included: transparent pixels show it, and never
     // what an earlier picture left in the window's buffer.
     const bool drawn = m_painter.paint(p, event->rect(), size(), m_image.image(), m_tiles.mode(),
-                                       m_tiles.background(), surface);
+                                       m_tiles.background(), surface(paper));
     if (!paper && drawn == m_realSizeRefused) {
         m_realSizeRefused = !drawn;
         modeChanged();

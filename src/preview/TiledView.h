@@ -49,6 +49,8 @@ public:
     double pictureDpi() const;
     // Window pixels per inch on this screen: as measured by the user, or as the screen says.
     double screenDpi() const;
+    // How the window's pixels meet what they are painted on: the screen, or paper.
+    TileSurface surface(bool paper) const;
 
     // Shows the window at the held geometry, or brings it forward when it is open.
     void open();

@@ -96,14 +96,22 @@ Toolbox::Toolbox(SampleSettings& sample, TileSettings& tiles, const FontCatalog&
     setWindowTitle(tr("Toolbox"));
     // Not a main window: the program ends when the main window closes, whatever this shows.
     setAttribute(Qt::WA_QuitOnClose, false);
-    auto* column = new QVBoxLayout(this);
+    // The sample's controls on the left, the tile's on the right: one column of both stood
+    // taller than a small screen.
+    auto* columns = new QHBoxLayout(this);
     // As large as its controls at the desktop's font need, and no larger.
-    column->setSizeConstraint(QLayout::SetFixedSize);
+    columns->setSizeConstraint(QLayout::SetFixedSize);
+    auto* column = new QVBoxLayout;
+    columns->addLayout(column);
     build(column);
-    column->addWidget(line("Line2"));
+    column->addStretch();
+    QFrame* rule = line("Line2");
+    rule->setFrameShape(QFrame::VLine);
+    columns->addWidget(rule);
     auto* block = new QVBoxLayout;
-    column->addLayout(block);
+    columns->addLayout(block);
     buildTileControls(block);
+    block->addStretch();
     watchKeys();
 }
 
