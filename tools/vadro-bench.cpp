@@ -21,7 +21,9 @@
 //                           ratio=X fastest_ratio=Q first_ms=M path=P", medians (Q: of the
 //                           fastest runs); first_ms: the first paint, which makes the pattern;
 //                           then "tile repeat=KIND worst_ratio=X worst_fastest_ratio=Q" per
-//                           repeat and "tile worst_ratio=X" over all
+//                           repeat, "tile worst_ratio=X" over all, and last "tile copy_floor
+//                           fill_ms=F copy_ms=C ratio=X": the window copied row by row with
+//                           memcpy from a 1024 x 256 picture, the least any repaint costs
 //   vadro-bench seam [--repeat KIND] DIR
 //                           the seam score of each picture of the folder (the listed types and
 //                           PNG) in a repeat (straight unless given: straight, drop2, drop3,
@@ -43,6 +45,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -411,6 +414,32 @@ int benchTile()
         worst = std::max(worst, worstHere);
     }
     out << "tile worst_ratio=" << QString::number(worst, 'f', 2) << "\n";
+
+    // A repaint reads a picture and writes the window, a fill only writes: the bare copy is
+    // the bound of the memory the machine has.
+    const QImage& source = tiles.back();
+    std::vector<double> copies, fills;
+    for (int k = 0; k < Runs; ++k) {
+        QElapsedTimer clock;
+        clock.start();
+        for (int y = 0; y < window.height(); ++y) {
+            auto* to = window.scanLine(y);
+            const uchar* from = source.constScanLine(y % 256);
+            for (int x = 0; x < window.width(); x += 1024) {
+                const int n = std::min(1024, window.width() - x);
+                std::memcpy(to + x * 4, from, size_t(n) * 4);
+            }
+        }
+        copies.push_back(clock.nsecsElapsed() / 1e6);
+        clock.restart();
+        QPainter(&window).fillRect(window.rect(), page);
+        fills.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(copies.begin(), copies.end());
+    std::sort(fills.begin(), fills.end());
+    out << "tile copy_floor fill_ms=" << QString::number(fills[Runs / 2], 'f', 2)
+        << " copy_ms=" << QString::number(copies[Runs / 2], 'f', 2)
+        << " ratio=" << QString::number(copies[Runs / 2] / fills[Runs / 2], 'f', 2) << "\n";
     return 0;
 }
 
