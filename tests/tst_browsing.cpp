@@ -237,8 +237,11 @@ void TestBrowsing::previewAndFacts()
     QVERIFY2(line->partText(2).startsWith(QStringLiteral("Size: 9,270 bytes, ")) &&
                  line->partText(2).endsWith(QStringLiteral(" at 96 dpi")),
              qPrintable(line->partText(2)));
-    const int q = run.main().surface().width() / 4;
-    QCOMPARE(line->partEdges(), (QVector<int>{q, 2 * q, 3 * q, -1}));
+    // The size with its printed size is longer than a quarter of this narrow window: it takes
+    // the room the dimensions and the score leave, which still show whole.
+    const QVector<int> edges = line->partEdges();
+    QVERIFY(edges[2] - edges[1] > run.main().surface().width() / 4);
+    QCOMPARE(line->shownPartText(1), line->partText(1));
 
     // The status bar off and on shows the facts again at once.
     run.main().run(Command::ToggleStatusBar);

@@ -530,6 +530,9 @@ void TestShell::statusBarToggleAndParts()
     bar.showParts(801, QStringLiteral("File: a.bmp"), QStringLiteral("Dim: 64x48"),
                   QStringLiteral("Size: 1,234 bytes"));
     QCOMPARE(bar.line()->partEdges(), (QVector<int>{200, 400, 600, -1}));
+    // A printed size too long for its quarter borrows from the short parts, the name's last.
+    QCOMPARE(StatusBar::partEdges(800, {150, 120, 330, 80}), (QVector<int>{200, 390, 720, -1}));
+    QCOMPARE(StatusBar::partEdges(800, {250, 120, 300, 80}), (QVector<int>{250, 420, 720, -1}));
     QCOMPARE(bar.line()->partText(1), QStringLiteral("Dim: 64x48"));
     QCOMPARE(bar.line()->partText(3), QString());
     bar.setSimpleText(QStringLiteral("kept"));

@@ -170,7 +170,6 @@ void FileListView::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     fitCells();
-    fitColumns();
 }
 
 void FileListView::fitCells()
@@ -270,6 +269,10 @@ bool FileListView::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_icons->viewport() && watched != m_details->viewport())
         return QWidget::eventFilter(watched, event);
+    // The details' own width, known only once they show: shown after a listing, or as a
+    // scroll bar comes and goes.
+    if (watched == m_details->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
     auto* view = watched == m_icons->viewport() ? static_cast<QAbstractItemView*>(m_icons)
                                                 : static_cast<QAbstractItemView*>(m_details);
     if (event->type() == QEvent::MouseButtonPress) {
