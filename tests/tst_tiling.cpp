@@ -806,6 +806,22 @@ void TestTiling::realSizeOnScreen()
     for (const int x : {34, 62, 98, 126})
         QVERIFY2(!dark(x), qPrintable(QString::number(x)));
 
+    // Far below half size a checkerboard of single pixels averages to grey, where a filtered
+    // draw would pick one colour of it everywhere; its period still lands where it belongs.
+    QImage checks(2, 2, QImage::Format_RGB32);
+    checks.fill(Qt::white);
+    checks.setPixel(0, 0, qRgb(0, 0, 0));
+    checks.setPixel(1, 1, qRgb(0, 0, 0));
+    QImage small(64, 64, QImage::Format_RGB32);
+    for (const double scale : {0.25, 0.3}) {
+        TileSurface surface;
+        surface.realScale = scale;
+        QPainter p(&small);
+        TilePainter().paint(p, small.rect(), small.size(), checks, TileMode(), Qt::red, surface);
+        for (const QPoint at : {QPoint(0, 0), QPoint(17, 5), QPoint(63, 63)})
+            QVERIFY2(qAbs(qGray(small.pixel(at)) - 128) < 40, qPrintable(QString::number(scale)));
+    }
+
     // A zoom step is another scale: real size goes.
     QTest::keyClick(&tiled, Qt::Key_Plus);
     QVERIFY(!tiles.mode().realSize);

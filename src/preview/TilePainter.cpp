@@ -234,6 +234,7 @@ void TilePainter::prepare(const QImage& picture, const TileMode& mode, const QCo
     m_key = key;
     m_prepared = true;
     m_pattern = QPixmap();
+    m_reduced = QPixmap();
     m_tile = QImage();
     m_window = QPixmap();
     m_limits = mode.seamMap ? SeamScore::strongestSteps(picture) : SeamScore::Steps();
@@ -332,6 +333,13 @@ bool TilePainter::paintScaled(QPainter& painter, const QRect& area, const QSize&
     // a pattern of its own; filtered, the picture reads as it will on paper or cloth.
     if (geometry.step().width() <= LargestPatternTile &&
         geometry.step().height() <= LargestPatternTile) {
+        if (scale < 0.5) {
+            prepare(picture, flat, background);
+            if (!m_pattern.isNull()) {
+                paintReduced(painter, area, geometry, space, background, scale);
+                return true;
+            }
+        }
         // The pattern drawn through the scale: every unit where it belongs, to a fraction.
         painter.save();
         painter.scale(scale, scale);
@@ -358,8 +366,13 @@ bool TilePainter::paintScaled(QPainter& painter, const QRect& area, const QSize&
             p.scale(scale, scale);
             p.setRenderHint(QPainter::SmoothPixmapTransform, true);
             p.setClipRect(tiled);
-            const QImage tile =
-                flat.seamMap ? seamTinted(m_tile, picture, geometry, m_limits) : m_tile;
+            QImage tile = flat.seamMap ? seamTinted(m_tile, picture, geometry, m_limits) : m_tile;
+            if (scale < 0.5) {
+                // Shrunk once by averaging; each draw then only stretches it by the rounding.
+                tile = tile.scaled(std::max(1, qRound(tile.width() * scale)),
+                                   std::max(1, qRound(tile.height() * scale)),
+                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            }
             geometry.forEachTile(tiled, [&](const QRect& target, bool flipX, bool flipY) {
                 drawTile(p, target, tile, flipX, flipY);
             });
@@ -379,6 +392,35 @@ bool TilePainter::paintScaled(QPainter& painter, const QRect& area, const QSize&
     }
     painter.drawPixmap(area.topLeft(), m_window, area);
     return true;
+}
+
+void TilePainter::paintReduced(QPainter& painter, const QRect& area, const TileGeometry& geometry,
+                               const QSize& space, const QColor& background, double scale)
+{
+    const QSize full = m_pattern.size();
+    const QSize reduced(std::max(1, qRound(full.width() * scale)),
+                        std::max(1, qRound(full.height() * scale)));
+    if (m_reduced.isNull() || m_reducedScale != scale) {
+        m_reduced = QPixmap::fromImage(
+            m_pattern.toImage().scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        m_reducedScale = scale;
+    }
+    // The shrunk pattern stretched by what the rounding of its size took, anchored where the
+    // units start: every unit lands where the scale puts it, to a fraction.
+    QBrush brush(m_reduced);
+    brush.setTransform(
+        QTransform::fromTranslate(geometry.origin().x() * scale, geometry.origin().y() * scale)
+            .scale(full.width() * scale / reduced.width(),
+                   full.height() * scale / reduced.height()));
+    const QRect tiledSpace = geometry.tiledArea(space);
+    const QRectF tiled(tiledSpace.x() * scale, tiledSpace.y() * scale, tiledSpace.width() * scale,
+                       tiledSpace.height() * scale);
+    painter.save();
+    painter.setClipRect(area);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.fillRect(area, background);
+    painter.fillRect(tiled, brush);
+    painter.restore();
 }
 
 void TilePainter::paintAtZoom(QPainter& painter, const QRect& area, const QSize& window,

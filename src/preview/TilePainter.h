@@ -100,10 +100,14 @@ private:
 
     void paintAtZoom(QPainter& painter, const QRect& area, const QSize& window,
                      const QImage& picture, const TileMode& mode, const QColor& background);
-    // Real size: scaled smoothly, as the picture will be printed or woven.
+    // Real size: scaled smoothly, as the picture will be printed or woven. Below half size the
+    // pattern is shrunk once by averaging, since a filtered draw would skip pixels and make a
+    // pattern of its own.
     bool paintScaled(QPainter& painter, const QRect& area, const QSize& window,
                      const QImage& picture, const TileMode& mode, const QColor& background,
                      double scale);
+    void paintReduced(QPainter& painter, const QRect& area, const TileGeometry& geometry,
+                      const QSize& space, const QColor& background, double scale);
     void prepare(const QImage& picture, const TileMode& mode, const QColor& background);
     void preparePattern(const QImage& picture, const TileMode& mode, const QColor& background);
     // The whole window drawn tile by tile, made again when the window or the mode changed.
@@ -119,4 +123,6 @@ private:
     TileMode m_windowMode;
     QSize m_windowSize;
     double m_windowScale = 0; // the scale of a window drawn at real size; 0 otherwise
+    QPixmap m_reduced;        // the pattern shrunk for a real size below half, and its scale
+    double m_reducedScale = 0;
 };
