@@ -822,6 +822,23 @@ void TestTiling::realSizeOnScreen()
             QVERIFY2(qAbs(qGray(small.pixel(at)) - 128) < 40, qPrintable(QString::number(scale)));
     }
 
+    // On paper a large tile goes onto the printer at its own resolution, not through a picture
+    // of the window: two picture pixels a window pixel, eight printer dots a window pixel.
+    QImage lines(2100, 4, QImage::Format_RGB32);
+    for (int x = 0; x < lines.width(); ++x)
+        for (int y = 0; y < lines.height(); ++y)
+            lines.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    QImage dots(160, 32, QImage::Format_RGB32);
+    TileSurface paper;
+    paper.realScale = 0.5;
+    paper.paper = true;
+    {
+        QPainter p(&dots);
+        p.scale(8, 8);
+        TilePainter().paint(p, QRect(0, 0, 20, 4), QSize(20, 4), lines, TileMode(), Qt::red, paper);
+    }
+    QVERIFY(qGray(dots.pixel(1, 10)) < 70 && qGray(dots.pixel(5, 10)) > 185);
+
     // A zoom step is another scale: real size goes.
     QTest::keyClick(&tiled, Qt::Key_Plus);
     QVERIFY(!tiles.mode().realSize);

@@ -301,7 +301,8 @@ bool TilePainter::paint(QPainter& painter, const QRect& area, const QSize& windo
                         const TileSurface& surface)
 {
     if (surface.realScale && *surface.realScale > 0 && !picture.isNull())
-        return paintScaled(painter, area, window, picture, mode, background, *surface.realScale);
+        return paintScaled(painter, area, window, picture, mode, background, *surface.realScale,
+                           surface.paper);
     const int whole = devicePixelsPerPixel(surface.ratio, mode.webPage);
     if (whole == 0) {
         paintAtZoom(painter, area, window, picture, mode, background);
@@ -323,7 +324,7 @@ bool TilePainter::paint(QPainter& painter, const QRect& area, const QSize& windo
 
 bool TilePainter::paintScaled(QPainter& painter, const QRect& area, const QSize& window,
                               const QImage& picture, const TileMode& mode, const QColor& background,
-                              double scale)
+                              double scale, bool paper)
 {
     TileMode flat = mode;
     flat.zoom = TileMode::MinZoom;
@@ -333,7 +334,8 @@ bool TilePainter::paintScaled(QPainter& painter, const QRect& area, const QSize&
     // a pattern of its own; filtered, the picture reads as it will on paper or cloth.
     if (geometry.step().width() <= LargestPatternTile &&
         geometry.step().height() <= LargestPatternTile) {
-        if (scale < 0.5) {
+        // On paper the printer has the resolution to shrink the pattern itself.
+        if (scale < 0.5 && !paper) {
             prepare(picture, flat, background);
             if (!m_pattern.isNull()) {
                 paintReduced(painter, area, geometry, space, background, scale);
@@ -356,34 +358,46 @@ bool TilePainter::paintScaled(QPainter& painter, const QRect& area, const QSize&
         return false;
     }
     prepare(picture, flat, background);
+    // Large tiles one by one through the scale: on paper straight onto it, at the picture's own
+    // resolution; on screen once into a picture of the window, which a repaint copies.
+    auto drawEach = [&](QPainter& p) {
+        p.scale(scale, scale);
+        p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        p.setClipRect(tiled, Qt::IntersectClip);
+        QImage tile = flat.seamMap ? seamTinted(m_tile, picture, geometry, m_limits) : m_tile;
+        if (scale < 0.5 && !paper) {
+            // Shrunk once by averaging; each draw then only stretches it by the rounding.
+            tile = tile.scaled(std::max(1, qRound(tile.width() * scale)),
+                               std::max(1, qRound(tile.height() * scale)), Qt::IgnoreAspectRatio,
+                               Qt::SmoothTransformation);
+        }
+        geometry.forEachTile(tiled, [&](const QRect& target, bool flipX, bool flipY) {
+            drawTile(p, target, tile, flipX, flipY);
+        });
+        if (flat.grid) {
+            // Lines of one device pixel on the tiles' own edges.
+            p.setPen(QPen(QColor(128, 128, 128, 160), 0));
+            geometry.forEachTile(tiled, [&](const QRect& target, bool, bool) {
+                p.drawLine(target.topLeft(), target.topRight() + QPoint(1, 0));
+                p.drawLine(target.topLeft(), target.bottomLeft() + QPoint(0, 1));
+            });
+        }
+    };
+    if (paper) {
+        painter.save();
+        painter.fillRect(area, background);
+        painter.setClipRect(area, Qt::IntersectClip);
+        drawEach(painter);
+        painter.restore();
+        return true;
+    }
     if (m_window.isNull() || m_windowSize != window || m_windowMode != flat ||
         m_windowScale != scale) {
-        // Large tiles, drawn one by one through the scale once; a repaint is a copy.
         QImage frame(window, QImage::Format_RGB32);
         frame.fill(background);
         {
             QPainter p(&frame);
-            p.scale(scale, scale);
-            p.setRenderHint(QPainter::SmoothPixmapTransform, true);
-            p.setClipRect(tiled);
-            QImage tile = flat.seamMap ? seamTinted(m_tile, picture, geometry, m_limits) : m_tile;
-            if (scale < 0.5) {
-                // Shrunk once by averaging; each draw then only stretches it by the rounding.
-                tile = tile.scaled(std::max(1, qRound(tile.width() * scale)),
-                                   std::max(1, qRound(tile.height() * scale)),
-                                   Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            }
-            geometry.forEachTile(tiled, [&](const QRect& target, bool flipX, bool flipY) {
-                drawTile(p, target, tile, flipX, flipY);
-            });
-            if (flat.grid) {
-                // Lines of one device pixel on the tiles' own edges.
-                p.setPen(QPen(QColor(128, 128, 128, 160), 0));
-                geometry.forEachTile(tiled, [&](const QRect& target, bool, bool) {
-                    p.drawLine(target.topLeft(), target.topRight() + QPoint(1, 0));
-                    p.drawLine(target.topLeft(), target.bottomLeft() + QPoint(0, 1));
-                });
-            }
+            drawEach(p);
         }
         m_window = QPixmap::fromImage(std::move(frame));
         m_windowSize = window;

@@ -20,6 +20,9 @@ struct TileSurface
     double ratio = 1.0; // device pixels per window pixel
     // At real size: window pixels per picture pixel, any fraction.
     std::optional<double> realScale;
+    // A printer: the picture goes onto it at its own resolution, never through a picture of
+    // the window's pixels.
+    bool paper = false;
 };
 
 // Paints a picture repeated as the tiled view shows it: in the chosen repeat, zoomed by
@@ -105,7 +108,7 @@ private:
     // pattern of its own.
     bool paintScaled(QPainter& painter, const QRect& area, const QSize& window,
                      const QImage& picture, const TileMode& mode, const QColor& background,
-                     double scale);
+                     double scale, bool paper);
     void paintReduced(QPainter& painter, const QRect& area, const TileGeometry& geometry,
                       const QSize& space, const QColor& background, double scale);
     void prepare(const QImage& picture, const TileMode& mode, const QColor& background);

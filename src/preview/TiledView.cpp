@@ -148,6 +148,7 @@ TileSurface TiledView::surface(bool paper) const
 {
     TileSurface surface;
     surface.ratio = paper ? 1.0 : devicePixelRatioF();
+    surface.paper = paper;
     if (m_tiles.mode().realSize && m_image.hasPicture()) {
         const double surfaceDpi = paper ? PrinterPrintService::ScreenDpi : screenDpi();
         surface.realScale = RealSize::scale(surfaceDpi, pictureDpi());
