@@ -322,6 +322,7 @@ void Toolbox::buildSizeControls(QVBoxLayout* block)
     block->addLayout(sizeGrid);
     m_sizeHint = named(new QLabel, "lblSizeHint");
     m_sizeHint->setWordWrap(true);
+    m_sizeHint->hide(); // only while it has something to say
     block->addWidget(m_sizeHint);
 
     connect(m_resolution, qOverload<int>(&QComboBox::activated), this, &Toolbox::resolutionTyped);
@@ -329,11 +330,10 @@ void Toolbox::buildSizeControls(QVBoxLayout* block)
     connect(m_screenDpi, &QLineEdit::editingFinished, this, &Toolbox::screenDpiTyped);
     // A key the validator refuses, or a value out of range, says why at once.
     for (QLineEdit* edit : {m_resolution->lineEdit(), m_screenDpi}) {
-        connect(edit, &QLineEdit::inputRejected, this,
-                [this] { m_sizeHint->setText(resolutionHint()); });
+        connect(edit, &QLineEdit::inputRejected, this, [this] { showSizeHint(resolutionHint()); });
         connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) {
             const bool fine = edit->hasAcceptableInput() || text.isEmpty();
-            m_sizeHint->setText(fine ? QString() : resolutionHint());
+            showSizeHint(fine ? QString() : resolutionHint());
         });
     }
     connect(&m_tiles, &TileSettings::resolutionChanged, this, &Toolbox::reflectResolution);
@@ -351,29 +351,35 @@ void Toolbox::resolutionTyped()
 {
     const std::optional<double> dpi = RealSize::parse(m_resolution->currentText());
     if (!dpi) {
-        m_sizeHint->setText(resolutionHint());
+        showSizeHint(resolutionHint());
         reflectResolution();
         return;
     }
-    m_sizeHint->clear();
+    showSizeHint(QString());
     m_tiles.setPictureDpi(*dpi);
+}
+
+void Toolbox::showSizeHint(const QString& text)
+{
+    m_sizeHint->setText(text);
+    m_sizeHint->setVisible(!text.isEmpty());
 }
 
 void Toolbox::screenDpiTyped()
 {
     const QString text = m_screenDpi->text().trimmed();
     if (text.isEmpty()) {
-        m_sizeHint->clear();
+        showSizeHint(QString());
         m_tiles.setScreenDpi(std::nullopt);
         return;
     }
     const std::optional<double> dpi = RealSize::parse(text);
     if (!dpi) {
-        m_sizeHint->setText(resolutionHint());
+        showSizeHint(resolutionHint());
         reflectResolution();
         return;
     }
-    m_sizeHint->clear();
+    showSizeHint(QString());
     m_tiles.setScreenDpi(dpi);
 }
 

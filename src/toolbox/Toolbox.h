@@ -90,6 +90,8 @@ private:
     void buildSizeControls(QVBoxLayout* block);
     void resolutionTyped();
     void screenDpiTyped();
+    // The hint under the resolution fields, shown only while it has a text.
+    void showSizeHint(const QString& text);
     void reflectResolution();
     static QString resolutionHint();
     void showVerdict();
