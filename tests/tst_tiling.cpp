@@ -122,6 +122,28 @@ bool sameImage(const QImage& shot, const QImage& want, QString* where)
     return true;
 }
 
+// The tiled view and its toolbox over one tile model, wired as the main window wires them.
+struct Studio
+{
+    Studio()
+    {
+        toolbox.setTiledView(&tiled);
+        QObject::connect(&tiled.contrast(), &ContrastMeter::measured, &toolbox,
+                         &Toolbox::showContrast);
+    }
+    QtImageDecoder decoder;
+    CurrentImage image{decoder};
+    TwipRect rect{1000, 1000, 6500, 6500};
+    SampleSettings sample;
+    TileSettings tiles{Qt::white};
+    FakeClipboard clipboard;
+    FakeFontCatalog fonts;
+    FakePrintService printer;
+    FakeMessageBoxes messages;
+    TiledView tiled{image, rect, sample, tiles, clipboard, nullptr};
+    Toolbox toolbox{sample, tiles, fonts, printer, messages};
+};
+
 } // namespace
 
 class TestTiling : public QObject
@@ -495,19 +517,13 @@ void TestTiling::keysAndToolboxSwitchesStayInStep()
     QPainter(&half).fillRect(0, 0, 8, 16, Qt::black);
     QVERIFY(half.save(dir.filePath(QStringLiteral("half.bmp"))));
 
-    QtImageDecoder decoder;
-    CurrentImage image(decoder);
-    TwipRect rect{1000, 1000, 6500, 6500};
-    SampleSettings sample;
-    TileSettings tiles(Qt::white);
-    FakeClipboard clipboard;
-    FakeFontCatalog fonts;
-    FakePrintService printer;
-    FakeMessageBoxes messages;
-    TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
-    Toolbox toolbox(sample, tiles, fonts, printer, messages);
-    toolbox.setTiledView(&tiled);
-    QObject::connect(&tiled.contrast(), &ContrastMeter::measured, &toolbox, &Toolbox::showContrast);
+    Studio studio;
+    CurrentImage& image = studio.image;
+    SampleSettings& sample = studio.sample;
+    TileSettings& tiles = studio.tiles;
+    FakeClipboard& clipboard = studio.clipboard;
+    TiledView& tiled = studio.tiled;
+    Toolbox& toolbox = studio.toolbox;
     image.load(dir.path(), QStringLiteral("half.bmp"));
     tiled.open();
     QVERIFY(QTest::qWaitForWindowExposed(&tiled));
@@ -771,19 +787,11 @@ void TestTiling::realSizeOnScreen()
     half.setDotsPerMeterY(1890);
     QVERIFY(half.save(dir.filePath(QStringLiteral("half.png"))));
 
-    QtImageDecoder decoder;
-    CurrentImage image(decoder);
-    TwipRect rect{1000, 1000, 6500, 6500};
-    SampleSettings sample;
-    TileSettings tiles(Qt::white);
-    FakeClipboard clipboard;
-    FakeFontCatalog fonts;
-    FakePrintService printer;
-    FakeMessageBoxes messages;
-    TiledView tiled(image, rect, sample, tiles, clipboard, nullptr);
-    Toolbox toolbox(sample, tiles, fonts, printer, messages);
-    toolbox.setTiledView(&tiled);
-    image.load(dir.path(), QStringLiteral("half.png"));
+    Studio studio;
+    TileSettings& tiles = studio.tiles;
+    TiledView& tiled = studio.tiled;
+    Toolbox& toolbox = studio.toolbox;
+    studio.image.load(dir.path(), QStringLiteral("half.png"));
     tiled.open();
     QVERIFY(QTest::qWaitForWindowExposed(&tiled));
     toolbox.open();

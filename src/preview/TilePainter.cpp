@@ -303,21 +303,19 @@ bool TilePainter::paint(QPainter& painter, const QRect& area, const QSize& windo
     if (surface.realScale && *surface.realScale > 0 && !picture.isNull())
         return paintScaled(painter, area, window, picture, mode, background, *surface.realScale,
                            surface.paper);
-    const int whole = devicePixelsPerPixel(surface.ratio, mode.webPage);
-    if (whole == 0) {
+    // The same layout the contrast is measured on.
+    const Layout layout = layoutFor(mode, surface);
+    if (layout.scale == 1.0) {
         paintAtZoom(painter, area, window, picture, mode, background);
         return true;
     }
     // Painted in device pixels, each picture pixel a whole number of them: at 1.5 a window
     // pixel is a pixel and a half, and a picture drawn in window pixels would alternate widths.
-    const double ratio = surface.ratio;
-    TileMode device = mode;
-    device.zoom = mode.zoom * whole;
     painter.save();
-    painter.scale(1 / ratio, 1 / ratio);
+    painter.scale(1 / layout.scale, 1 / layout.scale);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    paintAtZoom(painter, spaceOf(area, 1 / ratio), spaceOf(window, 1 / ratio), picture, device,
-                background);
+    paintAtZoom(painter, spaceOf(area, 1 / layout.scale), spaceOf(window, 1 / layout.scale),
+                picture, layout.mode, background);
     painter.restore();
     return true;
 }
