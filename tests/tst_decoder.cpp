@@ -371,6 +371,7 @@ private Q_SLOTS:
     void decodesLargeBitmapWithinTheCap();
     void decodeScaledCoversTheTarget_data();
     void decodeScaledCoversTheTarget();
+    void reducesJpegsSmoothly();
     void decodesFromSeveralThreads();
     void sizeRules();
     void drawsSvgSharpAtEachSize();
@@ -734,6 +735,55 @@ void TestDecoder::decodeScaledCoversTheTarget()
     // The aspect kept to within rounding.
     QVERIFY(qAbs(size.width() * natural.height() - size.height() * natural.width()) <=
             qMax(natural.width(), natural.height()));
+}
+
+// Reduced JPEGs come from the library's DCT scaling and one smooth reduction, never from
+// dropped pixels; grey stays grey; CMYK goes to Qt's reader; damage does not stop the decode.
+void TestDecoder::reducesJpegsSmoothly()
+{
+    // Stripes three pixels wide: a thumbnail made by dropping pixels beats from black to white
+    // (64 to 191 grey); averaged, it stays near the middle.
+    QImage stripes(1000, 1000, QImage::Format_RGB32);
+    for (int x = 0; x < stripes.width(); ++x)
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixel(x, y, (x / 3) % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+    QVERIFY(stripes.save(file("stripes.jpg"), "jpg", 95));
+    const DecodedImage striped = m_decoder.decodeScaled(file("stripes.jpg"), {128, 128});
+    QVERIFY(striped.ok());
+    const QImage reduced =
+        striped.image.scaled(128, 128, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    int lightest = 0, darkest = 255;
+    for (int x = 0; x < reduced.width(); ++x) {
+        lightest = std::max(lightest, qGray(reduced.pixel(x, 64)));
+        darkest = std::min(darkest, qGray(reduced.pixel(x, 64)));
+    }
+    QVERIFY2(lightest - darkest < 96,
+             qPrintable(QStringLiteral("%1 to %2").arg(darkest).arg(lightest)));
+
+    QImage grey = pattern(400, 300).convertToFormat(QImage::Format_Grayscale8);
+    QVERIFY(grey.save(file("grey.jpg"), "jpg"));
+    const DecodedImage greyed = m_decoder.decodeScaled(file("grey.jpg"), {60, 60});
+    QCOMPARE(greyed.image.format(), QImage::Format_Grayscale8);
+    QCOMPARE(greyed.naturalSize, QSize(400, 300));
+    QCOMPARE(greyed.image.size(), QSize(100, 75));
+
+    const DecodedImage cmyk =
+        m_decoder.decodeScaled(QStringLiteral(VADRO_TEST_DATA "/cmyk-64x48.jpg"), {16, 16});
+    QVERIFY(cmyk.ok());
+    QCOMPARE(cmyk.naturalSize, QSize(64, 48));
+    QVERIFY(qRed(cmyk.image.pixel(4, 4)) > 180 && qGreen(cmyk.image.pixel(4, 4)) < 80);
+
+    // A photograph cut in half decodes as far as it goes; one with its data overwritten in the
+    // middle decodes or fails, and neither hangs nor crashes.
+    const QByteArray photo = readFile(file("photo.jpg"));
+    writeFile(file("half.jpg"), photo.left(photo.size() / 2));
+    QVERIFY(m_decoder.decodeScaled(file("half.jpg"), {60, 60}).ok());
+    QByteArray damaged = photo;
+    for (qsizetype at = photo.size() / 3; at < photo.size() / 3 + 4096; ++at)
+        damaged[at] = char(at * 131);
+    writeFile(file("damaged.jpg"), damaged);
+    const DecodedImage broken = m_decoder.decodeScaled(file("damaged.jpg"), {60, 60});
+    QVERIFY(broken.ok() || broken.failure == Failure::NotAPicture);
 }
 
 void TestDecoder::decodesFromSeveralThreads()

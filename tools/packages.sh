@@ -20,7 +20,7 @@ vadro_install_packages() {
 
 # What building needs.
 VADRO_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-svg-dev
-    libgl-dev libfontconfig-dev zlib1g-dev)
+    libgl-dev libfontconfig-dev zlib1g-dev libjpeg62-turbo-dev)
 # What the program needs at run time: image plugins, the MIME database, icons, fonts.
 VADRO_RUNTIME_PACKAGES=(libqt6svg6 qt6-image-formats-plugins shared-mime-info adwaita-icon-theme
     hicolor-icon-theme fonts-dejavu-core fonts-liberation2 libqt6printsupport6 fontconfig)

@@ -9,10 +9,12 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <optional>
 
 #include "platform/ImageCompleteness.h"
 #include "platform/ImageHeader.h"
 #include "platform/SafeFile.h"
+#include "platform/ScaledJpegDecoder.h"
 #include "platform/SvgDecoder.h"
 
 namespace {
@@ -20,6 +22,9 @@ namespace {
 using Failure = DecodedImage::Failure;
 
 constexpr qint64 WholeReadLimit = 32 * 1024 * 1024;
+// Each thread keeps the buffer of its last whole read up to this size, so that a build of many
+// pictures reads into the same pages again instead of mapping fresh ones for every file.
+constexpr qint64 KeptBufferLimit = 4 * 1024 * 1024;
 
 // `file` is the file being read, if any.
 Failure readerFailure(const QImageReader& reader, const QFileDevice* file)
@@ -115,7 +120,7 @@ DecodedImage refusalOf(const ImageHeader& header, const QSize& target)
 }
 
 DecodedImage decodeDevice(QIODevice& device, const QByteArray& format, const QSize& target,
-                          const QFileDevice* file);
+                          const QFileDevice* file, const QByteArray* whole = nullptr);
 
 // requireComplete refuses a file that its program has not finished writing.
 DecodedImage decodeRaster(QFile& file, const QSize& target, bool requireComplete)
@@ -128,13 +133,19 @@ DecodedImage decodeRaster(QFile& file, const QSize& target, bool requireComplete
     }
     // A file of ordinary size is read in one go: the readers then work from memory, not
     // through small reads. Larger ones are streamed.
-    QByteArray bytes;
+    const qint64 size = file.size();
+    thread_local QByteArray kept;
+    QByteArray own;
+    QByteArray& bytes = size <= KeptBufferLimit ? kept : own;
+    bytes.resize(0); // keeps its capacity
     QBuffer buffer;
     QIODevice* device = &file;
-    if (file.size() > 0 && file.size() <= WholeReadLimit) {
-        bytes = file.read(file.size());
-        if (file.error() != QFileDevice::NoError)
+    if (size > 0 && size <= WholeReadLimit) {
+        bytes.resize(qsizetype(size));
+        const qint64 got = file.read(bytes.data(), size);
+        if (got < 0 || file.error() != QFileDevice::NoError)
             return DecodedImage::failed(Failure::Unreadable, file.errorString());
+        bytes.resize(qsizetype(got));
         if (requireComplete && !ImageCompleteness::isComplete(bytes))
             return incomplete();
         buffer.setBuffer(&bytes);
@@ -143,17 +154,48 @@ DecodedImage decodeRaster(QFile& file, const QSize& target, bool requireComplete
     } else if (requireComplete && !longFileComplete(file)) {
         return incomplete();
     }
-    return decodeDevice(*device, format, target, &file);
+    return decodeDevice(*device, format, target, &file, bytes.isEmpty() ? nullptr : &bytes);
+}
+
+// A reduced JPEG straight through libjpeg-turbo, or nothing for Qt's reader to do instead.
+std::optional<DecodedImage> scaledJpeg(const QByteArray& bytes, const QSize& natural,
+                                       const QSize& target)
+{
+    const QSize covering = QtImageDecoder::coveringSize(natural, target);
+    if (covering == natural)
+        return std::nullopt;
+    ScaledJpegDecoder::Result decoded = ScaledJpegDecoder::decode(bytes, covering);
+    switch (decoded.outcome) {
+    case ScaledJpegDecoder::Result::Outcome::NotTaken:
+        return std::nullopt;
+    case ScaledJpegDecoder::Result::Outcome::Failed:
+        return DecodedImage::failed(Failure::NotAPicture, decoded.error);
+    case ScaledJpegDecoder::Result::Outcome::Decoded:
+        break;
+    }
+    // The caps were checked against the header walked here; libjpeg reads the same frame.
+    if (decoded.naturalSize != natural)
+        return std::nullopt;
+    DecodedImage result;
+    result.image = std::move(decoded.image);
+    result.naturalSize = decoded.naturalSize;
+    return result;
 }
 
 // The device holds a picture of `format`, read from its start.
+// `whole`, when given, holds all of the device's bytes.
 DecodedImage decodeDevice(QIODevice& device, const QByteArray& format, const QSize& target,
-                          const QFileDevice* file)
+                          const QFileDevice* file, const QByteArray* whole)
 {
     const ImageHeader stated = ImageHeader::read(device);
     const DecodedImage refused = refusalOf(stated, target);
     if (refused.failure != Failure::None)
         return refused;
+    if (whole && !target.isEmpty() && stated.format == ImageHeader::Format::Jpeg &&
+        !stated.size.isEmpty()) {
+        if (std::optional<DecodedImage> scaled = scaledJpeg(*whole, stated.size, target))
+            return std::move(*scaled);
+    }
     QImageReader reader(&device, format);
     reader.setAutoDetectImageFormat(false);
     if (!reader.canRead())

@@ -92,7 +92,10 @@ public:
     }
 
 private:
-    static constexpr qint64 Window = 64 * 1024;
+    // Most headers sit in the first few kilobytes; a walk that goes on through the file reads
+    // ever larger windows.
+    static constexpr qint64 FirstWindow = 4 * 1024;
+    static constexpr qint64 LargestWindow = 64 * 1024;
 
     bool cover(qint64 pos, qint64 length)
     {
@@ -100,7 +103,8 @@ private:
             return true;
         if (!m_device.seek(pos))
             return false;
-        m_window = m_device.read(std::max(length, Window));
+        m_window = m_device.read(std::max(length, m_nextWindow));
+        m_nextWindow = std::min(m_nextWindow * 2, LargestWindow);
         m_start = pos;
         return m_window.size() >= length;
     }
@@ -109,6 +113,7 @@ private:
     qint64 m_size;
     QByteArray m_window;
     qint64 m_start = 0;
+    qint64 m_nextWindow = FirstWindow;
 };
 
 enum class Walk

@@ -67,12 +67,15 @@ QImage ThumbnailBuilder::stretch(const DecodedImage& decoded, const QSize& pixel
 {
     if (!decoded.ok())
         return {};
-    // Each picture starts from a cleared background, so transparent pixels show the
-    // background and never a previous picture.
+    QImage cell = stretched(decoded.image, pixelSize);
+    if (!cell.hasAlphaChannel())
+        return cell.convertToFormat(QImage::Format_RGB32);
+    // A picture with transparent pixels starts from a cleared background, so that they show
+    // the background and never a previous picture.
     QImage thumb(pixelSize, QImage::Format_RGB32);
     thumb.fill(background);
     QPainter p(&thumb);
-    p.drawImage(QPoint(0, 0), stretched(decoded.image, pixelSize));
+    p.drawImage(QPoint(0, 0), cell);
     return thumb;
 }
 
@@ -127,25 +130,28 @@ ThumbnailBuilder::Made ThumbnailBuilder::make(const QString& path, const Look& l
     const DecodedImage decoded =
         decoder.decodeScaled(path, decodeTarget(look, setup.cell, setup.flavour));
     Made made;
-    made.cell = stretch(decoded, setup.cell, setup.background);
     made.natural = decoded.ok() ? decoded.naturalSize : look.natural;
-    if (!caching)
-        return made;
     ThumbnailCache::Entry entry;
     entry.source = look.source;
     entry.flavour = setup.flavour;
-    if (decoded.ok()) {
-        const QSize box = ThumbnailCache::thumbnailSize(decoded.naturalSize, setup.flavour);
-        if (box.isEmpty())
-            return made;
+    const QSize box = caching && decoded.ok()
+                          ? ThumbnailCache::thumbnailSize(decoded.naturalSize, setup.flavour)
+                          : QSize();
+    DecodedImage cellFrom = decoded;
+    if (!box.isEmpty()) {
         entry.natural = decoded.naturalSize;
         entry.image = decoded.image.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // Where the entry covers the cell, the cell is made from it: the smaller picture to
+        // reduce, and the one a second visit shows.
+        if (box.width() >= setup.cell.width() && box.height() >= setup.cell.height())
+            cellFrom.image = entry.image;
         made.entry = std::move(entry);
-    } else if (decoded.failure != DecodedImage::Failure::Unreadable) {
+    } else if (caching && !decoded.ok() && decoded.failure != DecodedImage::Failure::Unreadable) {
         // Only a file that is no picture, or one too large, fails again next time; one that
         // could not be read may be readable then.
         made.entry = std::move(entry);
     }
+    made.cell = stretch(cellFrom, setup.cell, setup.background);
     return made;
 }
 
