@@ -57,26 +57,36 @@ Outcome setUp(jpeg_decompress_struct& cinfo, ErrorTrap& trap, const QByteArray& 
     default:
         return Outcome::NotTaken;
     }
-    // A thumbnail is reduced and smoothed afterwards: the fast inverse DCT and plain
-    // upsampling lose nothing that shows at that size.
-    cinfo.dct_method = JDCT_IFAST;
-    cinfo.do_fancy_upsampling = FALSE;
     cinfo.scale_num = 1;
-    for (unsigned int eighths : {8u, 4u, 2u, 1u}) {
-        cinfo.scale_denom = eighths;
+    for (unsigned int denominator : {8u, 4u, 2u, 1u}) {
+        cinfo.scale_denom = denominator;
         jpeg_calc_output_dimensions(&cinfo);
         if (int(cinfo.output_width) >= target.width() &&
             int(cinfo.output_height) >= target.height())
             break;
     }
+    // A reduced picture is smoothed again afterwards: the fast inverse DCT and plain
+    // upsampling lose nothing that shows. At full size the caller may keep the picture as the
+    // whole one, so it gets the library's careful settings.
+    if (cinfo.scale_denom > 1) {
+        cinfo.dct_method = JDCT_IFAST;
+        cinfo.do_fancy_upsampling = FALSE;
+    }
     return Outcome::Decoded;
 }
 
-bool readRows(jpeg_decompress_struct& cinfo, ErrorTrap& trap, uchar* bits, qsizetype stride)
+bool readRows(jpeg_decompress_struct& cinfo, ErrorTrap& trap, QImage& image)
 {
     if (setjmp(trap.jump))
         return false;
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     jpeg_start_decompress(&cinfo);
+    // The rows are written where the picture was sized for them.
+    const int components = image.format() == QImage::Format_Grayscale8 ? 1 : 4;
+    if (int(cinfo.output_width) != image.width() || int(cinfo.output_height) != image.height() ||
+        cinfo.output_components != components)
+        return false;
     JSAMPROW rows[4]; // the most rows libjpeg hands out at once
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION at = cinfo.output_scanline;
@@ -111,7 +121,7 @@ ScaledJpegDecoder::Result ScaledJpegDecoder::decode(const QByteArray& bytes, con
         if (result.image.isNull()) {
             result.outcome = Outcome::Failed;
             qstrncpy(trap.message, "Not enough memory for the picture", sizeof trap.message);
-        } else if (!readRows(cinfo, trap, result.image.bits(), result.image.bytesPerLine())) {
+        } else if (!readRows(cinfo, trap, result.image)) {
             result.outcome = Outcome::Failed;
         }
     }
