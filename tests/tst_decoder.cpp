@@ -738,7 +738,8 @@ void TestDecoder::decodeScaledCoversTheTarget()
 }
 
 // Reduced JPEGs come from the library's DCT scaling and one smooth reduction, never from
-// dropped pixels; grey stays grey; CMYK goes to Qt's reader; damage does not stop the decode.
+// dropped pixels; colours keep their order, grey stays grey; CMYK goes to Qt's reader; damage
+// does not stop the decode.
 void TestDecoder::reducesJpegsSmoothly()
 {
     // Stripes three pixels wide: a thumbnail made by dropping pixels beats from black to white
@@ -759,6 +760,15 @@ void TestDecoder::reducesJpegsSmoothly()
     }
     QVERIFY2(lightest - darkest < 96,
              qPrintable(QStringLiteral("%1 to %2").arg(darkest).arg(lightest)));
+
+    QImage plum(800, 600, QImage::Format_RGB32);
+    plum.fill(qRgb(200, 40, 90));
+    QVERIFY(plum.save(file("plum.jpg"), "jpg", 95));
+    const QRgb reducedPlum = m_decoder.decodeScaled(file("plum.jpg"), {60, 60}).image.pixel(5, 5);
+    QVERIFY(qAbs(qRed(reducedPlum) - 200) + qAbs(qGreen(reducedPlum) - 40) +
+                qAbs(qBlue(reducedPlum) - 90) <
+            12);
+    QCOMPARE(qAlpha(reducedPlum), 255);
 
     QImage grey = pattern(400, 300).convertToFormat(QImage::Format_Grayscale8);
     QVERIFY(grey.save(file("grey.jpg"), "jpg"));
