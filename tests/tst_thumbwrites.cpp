@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "platform/ImageDecoder.h"
+#include "platform/ScaledJpegDecoder.h"
 #include "thumbs/DecodeBudget.h"
 #include "thumbs/ThumbnailBuilder.h"
 #include "thumbs/ThumbnailCache.h"
@@ -67,12 +68,12 @@ private Q_SLOTS:
 
 void TestThumbWrites::jpegScales()
 {
-    QCOMPARE(DecodeBudget::jpegScaledSize(QSize(640, 480), QSize(60, 60)), QSize(80, 60));
-    QCOMPARE(DecodeBudget::jpegScaledSize(QSize(640, 480), QSize(128, 96)), QSize(160, 120));
-    QCOMPARE(DecodeBudget::jpegScaledSize(QSize(2048, 1536), QSize(128, 96)), QSize(256, 192));
+    QCOMPARE(ScaledJpegDecoder::reducedSize(QSize(640, 480), QSize(60, 60)), QSize(80, 60));
+    QCOMPARE(ScaledJpegDecoder::reducedSize(QSize(640, 480), QSize(128, 96)), QSize(160, 120));
+    QCOMPARE(ScaledJpegDecoder::reducedSize(QSize(2048, 1536), QSize(128, 96)), QSize(256, 192));
     // Odd sizes round up, as the decoder does; no target is the whole picture.
-    QCOMPARE(DecodeBudget::jpegScaledSize(QSize(1001, 601), QSize(60, 60)), QSize(126, 76));
-    QCOMPARE(DecodeBudget::jpegScaledSize(QSize(300, 200), QSize()), QSize(300, 200));
+    QCOMPARE(ScaledJpegDecoder::reducedSize(QSize(1001, 601), QSize(60, 60)), QSize(126, 76));
+    QCOMPARE(ScaledJpegDecoder::reducedSize(QSize(300, 200), QSize()), QSize(300, 200));
 }
 
 void TestThumbWrites::oneDecodeMakesCellAndEntry()

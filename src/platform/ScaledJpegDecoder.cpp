@@ -58,13 +58,8 @@ Outcome setUp(jpeg_decompress_struct& cinfo, ErrorTrap& trap, const QByteArray& 
         return Outcome::NotTaken;
     }
     cinfo.scale_num = 1;
-    for (unsigned int denominator : {8u, 4u, 2u, 1u}) {
-        cinfo.scale_denom = denominator;
-        jpeg_calc_output_dimensions(&cinfo);
-        if (int(cinfo.output_width) >= target.width() &&
-            int(cinfo.output_height) >= target.height())
-            break;
-    }
+    cinfo.scale_denom = unsigned(ScaledJpegDecoder::denominator(
+        QSize(int(cinfo.image_width), int(cinfo.image_height)), target));
     // A reduced picture is smoothed again afterwards: the fast inverse DCT and plain
     // upsampling lose nothing that shows. At full size the caller may keep the picture as the
     // whole one, so it gets the library's careful settings.
@@ -72,6 +67,7 @@ Outcome setUp(jpeg_decompress_struct& cinfo, ErrorTrap& trap, const QByteArray& 
         cinfo.dct_method = JDCT_IFAST;
         cinfo.do_fancy_upsampling = FALSE;
     }
+    jpeg_calc_output_dimensions(&cinfo);
     return Outcome::Decoded;
 }
 
@@ -102,6 +98,26 @@ bool readRows(jpeg_decompress_struct& cinfo, ErrorTrap& trap, QImage& image)
 }
 
 } // namespace
+
+int ScaledJpegDecoder::denominator(const QSize& natural, const QSize& target)
+{
+    if (target.isEmpty())
+        return 1;
+    const auto covers = [&](int d) {
+        return (natural.width() + d - 1) / d >= target.width() &&
+               (natural.height() + d - 1) / d >= target.height();
+    };
+    for (int d : {8, 4, 2})
+        if (covers(d))
+            return d;
+    return 1;
+}
+
+QSize ScaledJpegDecoder::reducedSize(const QSize& natural, const QSize& target)
+{
+    const int d = denominator(natural, target);
+    return {(natural.width() + d - 1) / d, (natural.height() + d - 1) / d};
+}
 
 ScaledJpegDecoder::Result ScaledJpegDecoder::decode(const QByteArray& bytes, const QSize& target)
 {

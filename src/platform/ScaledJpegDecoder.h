@@ -30,4 +30,10 @@ public:
     };
 
     static Result decode(const QByteArray& bytes, const QSize& target);
+
+    // The reduction libjpeg makes of a picture of `natural` asked to cover `target`: the
+    // smallest of 1/8, 1/4 and 1/2 that still covers it, or 1 when none does (or when there is
+    // no target). reducedSize() is that output, each side rounded up as the library does.
+    static int denominator(const QSize& natural, const QSize& target);
+    static QSize reducedSize(const QSize& natural, const QSize& target);
 };

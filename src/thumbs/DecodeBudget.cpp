@@ -6,6 +6,7 @@
 
 #include "platform/ImageDecoder.h"
 #include "platform/ImageHeader.h"
+#include "platform/ScaledJpegDecoder.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ qint64 jpegBytes(const ImageHeader& h, const QSize& target)
     qint64 rows = 0;
     for (int c = 0; c < h.components; ++c)
         rows += (qint64(h.size.width()) * h.hSampling[c] / hMax + 16) * h.vSampling[c] * 8 * 3;
-    const qint64 output = pixels(DecodeBudget::jpegScaledSize(h.size, target)) * 4 * 2;
+    const qint64 output = pixels(ScaledJpegDecoder::reducedSize(h.size, target)) * 4 * 2;
     return h.wholeImageBufferBytes() + rows + output;
 }
 
@@ -126,18 +127,6 @@ DecodeBudget::Estimate DecodeBudget::estimate(QIODevice& file, qint64 fileSize, 
     const qint64 read = fileSize <= WholeReadLimit ? fileSize : 64 * 1024;
     e.bytes += std::max<qint64>(0, read) + Overhead;
     return e;
-}
-
-QSize DecodeBudget::jpegScaledSize(const QSize& size, const QSize& target)
-{
-    if (target.isEmpty())
-        return size;
-    int denominator = 1;
-    while (denominator < 8 && size.width() / (denominator * 2) >= target.width() &&
-           size.height() / (denominator * 2) >= target.height())
-        denominator *= 2;
-    return {(size.width() + denominator - 1) / denominator,
-            (size.height() + denominator - 1) / denominator};
 }
 
 int DecodeBudget::pick(const std::vector<qint64>& costs, std::size_t from) const

@@ -46,9 +46,6 @@ public:
     // The peak of a decode scaled to cover `target` (empty: the natural size) of a file of
     // `fileSize` bytes whose contents `file` reads (from its start; it is read and seeked).
     static Estimate estimate(QIODevice& file, qint64 fileSize, const QSize& target);
-    // What the JPEG decoder produces from a picture of `size` asked to cover `target`, before
-    // its own final scaling: the smallest of 1/1, 1/2, 1/4 and 1/8 that still covers it.
-    static QSize jpegScaledSize(const QSize& size, const QSize& target);
 
     explicit DecodeBudget(qint64 limit = DefaultLimit) : m_limit(limit) {}
 

@@ -94,7 +94,6 @@ ThumbnailBuilder::Look ThumbnailBuilder::look(const QString& path, const Setup& 
     const int side = ThumbnailCache::side(flavour);
     look.estimate =
         estimateFile(path, cache ? QSize(side, side).expandedTo(setup.cell) : setup.cell);
-    look.natural = look.estimate.size;
     // The cache's own folders are never cached, nor pictures no larger than an entry.
     const bool small = !look.estimate.size.isEmpty() &&
                        ThumbnailCache::thumbnailSize(look.estimate.size, flavour).isEmpty();
@@ -130,26 +129,23 @@ ThumbnailBuilder::Made ThumbnailBuilder::make(const QString& path, const Look& l
     const DecodedImage decoded =
         decoder.decodeScaled(path, decodeTarget(look, setup.cell, setup.flavour));
     Made made;
-    made.natural = decoded.ok() ? decoded.naturalSize : look.natural;
-    ThumbnailCache::Entry entry;
-    entry.source = look.source;
-    entry.flavour = setup.flavour;
-    const QSize box = caching && decoded.ok()
-                          ? ThumbnailCache::thumbnailSize(decoded.naturalSize, setup.flavour)
-                          : QSize();
+    made.natural = decoded.ok() ? decoded.naturalSize : look.estimate.size;
     DecodedImage cellFrom = decoded;
-    if (!box.isEmpty()) {
-        entry.natural = decoded.naturalSize;
-        entry.image = decoded.image.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (caching && decoded.ok()) {
+        made.entry =
+            ThumbnailCache::entryOf(look.source, setup.flavour, decoded.image, decoded.naturalSize);
         // Where the entry covers the cell, the cell is made from it: the smaller picture to
         // reduce, and the one a second visit shows.
-        if (box.width() >= setup.cell.width() && box.height() >= setup.cell.height())
-            cellFrom.image = entry.image;
-        made.entry = std::move(entry);
-    } else if (caching && !decoded.ok() && decoded.failure != DecodedImage::Failure::Unreadable) {
+        if (made.entry && made.entry->image.width() >= setup.cell.width() &&
+            made.entry->image.height() >= setup.cell.height())
+            cellFrom.image = made.entry->image;
+    } else if (caching && decoded.failure != DecodedImage::Failure::Unreadable) {
         // Only a file that is no picture, or one too large, fails again next time; one that
         // could not be read may be readable then.
-        made.entry = std::move(entry);
+        ThumbnailCache::Entry failure;
+        failure.source = look.source;
+        failure.flavour = setup.flavour;
+        made.entry = std::move(failure);
     }
     made.cell = stretch(cellFrom, setup.cell, setup.background);
     return made;

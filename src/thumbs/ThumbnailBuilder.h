@@ -43,7 +43,6 @@ public:
         bool fromCache = false;
         bool overCeiling = false;
         QImage cell;
-        QSize natural;
     };
 
     // A decoded file: its cell (null: a blank cell) and what the cache is to keep of it.

@@ -262,6 +262,21 @@ QSize ThumbnailCache::thumbnailSize(const QSize& natural, Flavour flavour)
     return natural.scaled(limit, limit, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
 }
 
+std::optional<ThumbnailCache::Entry> ThumbnailCache::entryOf(const Source& source, Flavour flavour,
+                                                             const QImage& picture,
+                                                             const QSize& natural)
+{
+    const QSize box = thumbnailSize(natural, flavour);
+    if (box.isEmpty())
+        return std::nullopt;
+    Entry entry;
+    entry.source = source;
+    entry.flavour = flavour;
+    entry.natural = natural;
+    entry.image = picture.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return entry;
+}
+
 QImage ThumbnailCache::readEntry(const QString& file, const Source& source,
                                  const ImageDecoder& decoder) const
 {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <optional>
+
 class ImageDecoder;
 
 // The desktop's shared thumbnail cache, as file managers and viewers keep it: one PNG per
@@ -83,6 +85,10 @@ public:
     // The thumbnail of a picture of `natural` size, fitted into the flavour's square; a picture
     // no larger than it needs none (it is as cheap to decode as an entry is to read).
     static QSize thumbnailSize(const QSize& natural, Flavour flavour);
+    // The entry of `picture` (at least thumbnailSize() of `natural`, which it is reduced to
+    // smoothly), or nothing for a picture that needs none.
+    static std::optional<Entry> entryOf(const Source& source, Flavour flavour,
+                                        const QImage& picture, const QSize& natural);
 
 private:
     static QString nameOf(const Source& source);

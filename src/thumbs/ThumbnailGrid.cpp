@@ -315,19 +315,14 @@ void ThumbnailGrid::refreshCell(const QString& path, const QImage& picture)
     // The cache tells versions apart by whole seconds and length only, so an old entry can
     // look valid after a quick edit; the new picture replaces it. Small pictures and the
     // cache's own folders are left out, as in a build.
-    const std::shared_ptr<ThumbnailCache> shared = cache();
-    const ThumbnailCache::Flavour flavour = ThumbnailBuilder::flavourFor(pixels);
-    const QSize box = ThumbnailCache::thumbnailSize(picture.size(), flavour);
-    if (box.isEmpty() || shared->holdsFolder(m_folder))
+    if (cache()->holdsFolder(m_folder))
         return;
-    ThumbnailCache::Entry entry;
-    entry.source = ThumbnailCache::source(path);
-    if (!entry.source.isValid())
+    const ThumbnailCache::Source source = ThumbnailCache::source(path);
+    if (!source.isValid())
         return;
-    entry.flavour = flavour;
-    entry.natural = picture.size();
-    entry.image = picture.scaled(box, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    m_queue->write(std::move(entry));
+    if (std::optional<ThumbnailCache::Entry> entry = ThumbnailCache::entryOf(
+            source, ThumbnailBuilder::flavourFor(pixels), picture, picture.size()))
+        m_queue->write(std::move(*entry));
 }
 
 void ThumbnailGrid::pageDown()

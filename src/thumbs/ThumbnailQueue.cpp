@@ -291,7 +291,7 @@ void ThumbnailQueue::work(const std::shared_ptr<State>& s)
         std::optional<ThumbnailCache::Entry> entry;
         if (look.done) {
             result.cell = std::move(look.cell);
-            result.natural = look.natural;
+            result.natural = look.estimate.size;
             result.fromCache = look.fromCache;
             lock.lock();
         } else {
