@@ -110,7 +110,9 @@ DecodedImage refusalOf(const ImageHeader& header, const QSize& target)
     if (QtImageDecoder::isTooLarge(header.size))
         return DecodedImage::failed(Failure::TooLarge);
     if (header.format == ImageHeader::Format::Jpeg) {
-        const QSize output = QtImageDecoder::coveringSize(header.size, target);
+        // The decoder's own reduction, which may be larger than the size asked for.
+        const QSize output = ScaledJpegDecoder::reducedSize(
+            header.size, QtImageDecoder::coveringSize(header.size, target));
         const qint64 peak =
             header.wholeImageBufferBytes() + qint64(output.width()) * output.height() * 4;
         if (peak > qint64(QtImageDecoder::AllocationLimitMb) * 1024 * 1024)
