@@ -16,7 +16,6 @@ public:
 
     // An empty size gives the style's own size for each item.
     void setCellSize(const QSize& size) { m_cell = size; }
-    QSize cellSize() const { return m_cell; }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,

@@ -56,12 +56,6 @@ QString folderOf(const QString& path)
 
 } // namespace
 
-QImage ThumbnailBuilder::makeThumbnail(const QString& path, const QSize& pixelSize,
-                                       const QColor& background, const ImageDecoder& decoder)
-{
-    return stretch(decoder.decodeScaled(path, pixelSize), pixelSize, background);
-}
-
 QImage ThumbnailBuilder::stretch(const DecodedImage& decoded, const QSize& pixelSize,
                                  const QColor& background)
 {

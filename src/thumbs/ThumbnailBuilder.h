@@ -78,8 +78,6 @@ public:
     static Result run(const QStringList& paths, const QSize& pixelSize, const QColor& background,
                       const ImageDecoder& decoder, const Options& options);
 
-    static QImage makeThumbnail(const QString& path, const QSize& pixelSize,
-                                const QColor& background, const ImageDecoder& decoder);
     // A decoded or cached picture stretched over the cell.
     static QImage stretch(const DecodedImage& decoded, const QSize& pixelSize,
                           const QColor& background);

@@ -229,12 +229,6 @@ std::vector<ThumbnailCache::Entry> ThumbnailQueue::takeEntries()
     return std::exchange(m_state->entries, {});
 }
 
-bool ThumbnailQueue::isIdle() const
-{
-    std::lock_guard<std::mutex> lock(m_state->mutex);
-    return m_state->made == m_state->total && m_state->results.empty();
-}
-
 bool ThumbnailQueue::waitForDone(int ms) const
 {
     std::unique_lock<std::mutex> lock(m_state->mutex);

@@ -61,8 +61,6 @@ public:
     // The current build's results so far; their memory leaves the budget.
     std::vector<Result> take();
 
-    // Nothing waiting, running or to be taken.
-    bool isIdle() const;
     // Blocks until the current build has made all its results, or for at most `ms`
     // milliseconds (negative: no limit); true when they are all made.
     bool waitForDone(int ms = -1) const;

@@ -42,7 +42,6 @@ public:
     bool isStraight() const { return kind == Kind::Straight; }
     bool isDrop() const { return kind == Kind::Drop; }
     bool isBrick() const { return kind == Kind::Brick; }
-    bool isMirror() const { return !isStraight() && !isDrop() && !isBrick(); }
     bool flipsAcross() const { return kind == Kind::MirrorAcross || kind == Kind::MirrorBoth; }
     bool flipsDown() const { return kind == Kind::MirrorDown || kind == Kind::MirrorBoth; }
 

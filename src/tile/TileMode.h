@@ -39,7 +39,6 @@ public:
 
     bool repeatsAcross() const { return axis != Axis::Down; }
     bool repeatsDown() const { return axis != Axis::Across; }
-    bool isPlain() const { return *this == TileMode(); }
 
     // The axis after its key: pressing the key of the axis in force returns to both.
     static Axis toggled(Axis current, Axis pressed);
