@@ -591,7 +591,8 @@ void TestThumbs::visibleCellsFirstAndNewListingsWin()
     GatedRun r(box, 1, 60);
     QTRY_COMPARE(r.decoder->asked().size(), r.started());
     const QStringList first = r.decoder->asked();
-    QCOMPARE(first.first(), QStringLiteral("t0000.bmp"));
+    // The pool's threads ask in either order; the top cell is among the first asked.
+    QVERIFY(first.contains(QStringLiteral("t0000.bmp")));
     // Scrolled down while the first decodes wait: the cells now in view come next.
     QScrollBar* bar = r.main().thumbBase().scrollBar();
     bar->setValue(bar->maximum() / 2);
